@@ -1,0 +1,75 @@
+/* OstrelZOLTDLL: the PIN library of the Ostrel point-of-sale integration.
+ *
+ * A point-of-sale program loads "OstrelZOLTDLL.dll" (Windows) or
+ * "libOstrelZOLTDLL.so" (Linux) by name and calls these two functions, once
+ * per query and once per basket sold. The library reads its settings from
+ * "OstrelZOLTDLL.dta" beside the calling program's executable and keeps the
+ * day's PIN tables in the shared data folder that the settings name.
+ *
+ * Both functions return a signed 32-bit result: positive values are results,
+ * negative values are the ZOLT_E_* codes below. The vendor and location
+ * arguments are not read; the settings file supplies both numbers.
+ */
+#ifndef OSTRELZOLTDLL_H_
+#define OSTRELZOLTDLL_H_
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define ZOLT_CALL __stdcall
+#else
+#define ZOLT_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Basket sizes: the third argument of both functions. */
+#define ZOLT_SIZE_SMALL 1
+#define ZOLT_SIZE_MEDIUM 2
+#define ZOLT_SIZE_LARGE 3
+
+/* The caller's expiry-text buffer must hold at least this many bytes. */
+#define ZOLT_EXPIRY_BUFFER_SIZE 12
+
+/* Result codes. */
+#define ZOLT_E_SETTINGS_OPEN (-1)         /* settings file cannot be opened for writing (sharing violation, bad path) */
+#define ZOLT_E_SEASON (-100)              /* Season outside 0..255 */
+#define ZOLT_E_LOCATION (-101)            /* Location outside 0..800 */
+#define ZOLT_E_VENDOR (-102)              /* Vendor outside 180..200 */
+#define ZOLT_E_PINCRYPT (-103)            /* PINcrypt outside 1..255 */
+#define ZOLT_E_WINDOW (-104)              /* first slot of the search window outside 0..1440 */
+#define ZOLT_E_SIZE (-105)                /* basket size outside 1..3 */
+#define ZOLT_E_PINEXPIRY (-106)           /* PINExpiry not 0, not 1, not 10..1439 */
+#define ZOLT_E_YEAR (-111)                /* system year outside 2001..2015 (ZoltResult) */
+#define ZOLT_E_MONTH (-112)               /* system month outside 1..12 (ZoltResult) */
+#define ZOLT_E_DAY (-113)                 /* system day outside 1..31 (ZoltResult) */
+#define ZOLT_E_PINS_OFF (-300)            /* PINExpiry is 1: PINs are turned off */
+#define ZOLT_E_SETTINGS_DENIED (-375)     /* settings file exists but may not be written */
+#define ZOLT_E_SETTINGS_MISSING (-400)    /* settings file OstrelZOLTDLL.dta not found */
+#define ZOLT_E_DATA_FOLDER (-430)         /* Pathtopintable names no folder that can be listed */
+#define ZOLT_E_SOLD_OUT (-500)            /* no PIN free in the search window */
+#define ZOLT_E_DELETE_DENIED (-600)       /* deleting a PIN table at a new day was denied */
+#define ZOLT_E_TABLE_NOT_FOUND (-610)     /* a PIN table to delete at a new day was not found (query only) */
+#define ZOLT_E_TABLE_BAD_PATH (-620)      /* deleting a PIN table at a new day failed: bad path (query only) */
+#define ZOLT_E_TABLE_EMPTY (-630)         /* emptying a [PINTable] section at a new day failed (query only) */
+
+/* Issues a PIN for a basket sold. On success returns the six-digit PIN (first
+ * digit 4, 6 or 8 for the size) and writes the expiry text, at most
+ * ZOLT_EXPIRY_BUFFER_SIZE bytes with its terminating zero, into expiry_text;
+ * on failure returns a negative code and leaves expiry_text untouched. */
+int32_t ZOLT_CALL ZoltResult(int32_t vendor, int32_t location,
+                             int32_t basket_size, char* expiry_text);
+
+/* Tells, without using up a PIN, whether one could be issued now: the PIN
+ * core (PINcrypt x size + the slot's value) of the newest free slot, or
+ * ZOLT_E_SOLD_OUT, or another negative code. */
+int32_t ZOLT_CALL check_SoldOut_Condition(int32_t vendor, int32_t location,
+                                          int32_t basket_size);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* OSTRELZOLTDLL_H_ */

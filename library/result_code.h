@@ -1,0 +1,42 @@
+// Every outcome of a library call has a name here before it becomes the
+// number that crosses the export boundary (the values of OstrelZOLTDLL.h).
+#ifndef ZOLT_LIBRARY_RESULT_CODE_H_
+#define ZOLT_LIBRARY_RESULT_CODE_H_
+
+#include <cstdint>
+
+namespace zolt {
+
+enum class Code : int32_t {
+  kOk = 0,
+  kSettingsOpen = -1,
+  kSeason = -100,
+  kLocation = -101,
+  kVendor = -102,
+  kPinCrypt = -103,
+  kWindow = -104,
+  kSize = -105,
+  kPinExpiry = -106,
+  kYear = -111,
+  kMonth = -112,
+  kDay = -113,
+  kPinsOff = -300,
+  kSettingsDenied = -375,
+  kSettingsMissing = -400,
+  kDataFolder = -430,
+  kSoldOut = -500,
+  kDeleteDenied = -600,
+  kTableNotFound = -610,
+  kTableBadPath = -620,
+  kTableEmpty = -630,
+};
+
+constexpr int32_t ToInt(Code c) { return static_cast<int32_t>(c); }
+
+// Which export is calling: the two differ in the order of the settings checks,
+// in one message box and in the failure handling of a new day's rebuild.
+enum class Caller { kZoltResult, kSoldOutQuery };
+
+}  // namespace zolt
+
+#endif  // ZOLT_LIBRARY_RESULT_CODE_H_

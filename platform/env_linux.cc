@@ -1,0 +1,175 @@
+// The Linux Env. Map of this file:
+//  - ResolveName: the case-insensitive match of a path's last component.
+//  - CauseOf: errno to FileError.
+//  - LinuxEnv: the Env methods.
+// Windows marks a file read-only with an attribute that even an administrator
+// must respect; here a file without any write bit plays that part, so that a
+// read-only settings or table file behaves alike when the station runs as root.
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "platform/env.h"
+#include "platform/linux_paths.h"
+
+namespace zolt {
+namespace {
+
+bool HasNoWriteBits(const struct stat& st) {
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// errno after a failed open/unlink/stat of `path`, as the Windows causes.
+FileError CauseOf(int err) {
+  switch (err) {
+    case ENOENT: return FileError::kNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG: return FileError::kBadPath;
+    case EACCES:
+    case EPERM:
+    case EROFS: return FileError::kDenied;
+    case EWOULDBLOCK: return FileError::kSharing;
+    default: return FileError::kOther;
+  }
+}
+
+// ENOENT for a file whose folder is missing is a bad path, as on Windows.
+FileError MissingCause(const std::string& path) {
+  std::string folder = FolderOf(path);
+  struct stat st;
+  if (folder.empty()) return FileError::kNotFound;
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return FileError::kBadPath;
+  }
+  return FileError::kNotFound;
+}
+
+FileError FailureOf(const std::string& path, int err) {
+  return err == ENOENT ? MissingCause(path) : CauseOf(err);
+}
+
+class LinuxEnv final : public Env {
+ public:
+  char PathSeparator() const override { return '/'; }
+
+  std::string ExecutablePath() override {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+    if (n <= 0) return "";
+    return std::string(buf, static_cast<size_t>(n));
+  }
+
+  LocalTime Now() override {
+    time_t t = time(nullptr);
+    struct tm tm {};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+            tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+  }
+
+  void Notify(const std::string& caption, const std::string& text) override {
+    std::fprintf(stderr, "OstrelZOLTDLL: %s: %s\n", caption.c_str(),
+                 text.c_str());
+    syslog(LOG_USER | LOG_WARNING, "OstrelZOLTDLL: %s: %s", caption.c_str(),
+           text.c_str());
+  }
+
+  FileError CheckWritable(const std::string& path) override {
+    std::string real = ResolveName(path);
+    int fd = open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return FailureOf(real, errno);
+    FileError result = FileError::kNone;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+      result = FileError::kOther;
+    } else if (S_ISDIR(st.st_mode)) {
+      result = FileError::kDenied;
+    } else if (HasNoWriteBits(st)) {
+      result = FileError::kDenied;
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      // Held by another process: the sharing violation of Windows.
+      result = errno == EWOULDBLOCK ? FileError::kSharing : FileError::kOther;
+    }
+    close(fd);
+    return result;
+  }
+
+  FileError RemoveFile(const std::string& path) override {
+    std::string real = ResolveName(path);
+    struct stat st;
+    if (lstat(real.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode) || HasNoWriteBits(st)) return FileError::kDenied;
+    }
+    if (unlink(real.c_str()) != 0) return FailureOf(real, errno);
+    return FileError::kNone;
+  }
+
+  bool FolderHasEntries(const std::string& folder) override {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    closedir(dir);
+    return true;  // a folder always holds "." and ".."
+  }
+
+  bool FolderExists(const std::string& path) override {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  bool FileExists(const std::string& path) override {
+    struct stat st;
+    std::string real = ResolveName(path);
+    return stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  FileError ReadFile(const std::string& path, std::string* contents) override {
+    contents->clear();
+    std::string real = ResolveName(path);
+    int fd = open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return FailureOf(real, errno);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      close(fd);
+      return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
+    }
+    if (st.st_size > 0) contents->reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+      ssize_t n = read(fd, buf, sizeof(buf));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        int err = errno;
+        close(fd);
+        contents->clear();
+        return CauseOf(err);
+      }
+      if (n == 0) break;
+      contents->append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return FileError::kNone;
+  }
+
+  FileError WriteFileAtomic(const std::string& path,
+                            const std::string& contents) override {
+    return WriteReplacing(ResolveName(path), contents);
+  }
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static LinuxEnv* env = new LinuxEnv;
+  return *env;
+}
+
+}  // namespace zolt

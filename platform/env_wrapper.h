@@ -1,0 +1,52 @@
+// An Env that forwards every call to another one, so that a wrapper overrides
+// only what it changes (the simulated clock of the demo, the test doubles).
+#ifndef ZOLT_PLATFORM_ENV_WRAPPER_H_
+#define ZOLT_PLATFORM_ENV_WRAPPER_H_
+
+#include <string>
+
+#include "platform/env.h"
+
+namespace zolt {
+
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env& target) : target_(target) {}
+  Env& target() const { return target_; }
+
+  char PathSeparator() const override { return target_.PathSeparator(); }
+  std::string ExecutablePath() override { return target_.ExecutablePath(); }
+  LocalTime Now() override { return target_.Now(); }
+  void Notify(const std::string& caption, const std::string& text) override {
+    target_.Notify(caption, text);
+  }
+  FileError CheckWritable(const std::string& path) override {
+    return target_.CheckWritable(path);
+  }
+  FileError RemoveFile(const std::string& path) override {
+    return target_.RemoveFile(path);
+  }
+  bool FolderHasEntries(const std::string& folder) override {
+    return target_.FolderHasEntries(folder);
+  }
+  bool FolderExists(const std::string& path) override {
+    return target_.FolderExists(path);
+  }
+  bool FileExists(const std::string& path) override {
+    return target_.FileExists(path);
+  }
+  FileError ReadFile(const std::string& path, std::string* contents) override {
+    return target_.ReadFile(path, contents);
+  }
+  FileError WriteFileAtomic(const std::string& path,
+                            const std::string& contents) override {
+    return target_.WriteFileAtomic(path, contents);
+  }
+
+ private:
+  Env& target_;
+};
+
+}  // namespace zolt
+
+#endif  // ZOLT_PLATFORM_ENV_WRAPPER_H_

@@ -1,0 +1,30 @@
+// Path helpers of the Linux Env (Linux only).
+#ifndef ZOLT_PLATFORM_LINUX_PATHS_H_
+#define ZOLT_PLATFORM_LINUX_PATHS_H_
+
+#include <string>
+
+#include "platform/env.h"
+
+namespace zolt {
+
+// The folder part of a path: everything before the last '/', "/" for a file
+// in the root, "" for a bare name.
+std::string FolderOf(const std::string& path);
+
+// The path to use for `path`: itself when its last component exists as
+// spelled, otherwise the first entry of its folder whose name matches without
+// regard to ASCII case, otherwise `path` unchanged (a new file keeps the
+// spelling it was given).
+std::string ResolveName(const std::string& path);
+
+// Replaces the file at `path` with `contents`: a temporary file in the same
+// folder, flushed to disk and renamed over the target; when the rename (or the
+// temporary file) is refused, the file is rewritten in place. The target's
+// permission bits are kept. A file without write bits is refused (kDenied);
+// a missing folder gives kBadPath.
+FileError WriteReplacing(const std::string& path, const std::string& contents);
+
+}  // namespace zolt
+
+#endif  // ZOLT_PLATFORM_LINUX_PATHS_H_
