@@ -1,0 +1,231 @@
+// The Windows Env on real files (run under Wine in the cross-build): the
+// cause of each failure, the atomic write and its refusals, folder searches.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+#include "platform/testing/temp_dir.h"
+
+namespace zolt {
+namespace {
+
+// Holds a file open the way another program would, until destroyed.
+class OpenHandle {
+ public:
+  OpenHandle(const std::string& path, DWORD access, DWORD share)
+      : handle_(CreateFileA(path.c_str(), access, share, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~OpenHandle() {
+    if (ok()) CloseHandle(handle_);
+  }
+  OpenHandle(const OpenHandle&) = delete;
+  OpenHandle& operator=(const OpenHandle&) = delete;
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+void MakeReadOnly(const std::string& path) {
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+}
+
+// Every name in a folder except "." and "..".
+std::vector<std::string> EntriesOf(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+class WindowsEnvTest : public ::testing::Test {
+ protected:
+  Env& env_ = Env::Default();
+  TempDir dir_;
+};
+
+TEST_F(WindowsEnvTest, ProcessFacts) {
+  EXPECT_EQ(env_.PathSeparator(), '\\');
+  std::string exe = env_.ExecutablePath();
+  ASSERT_GT(exe.size(), 4u);
+  EXPECT_EQ(exe.substr(exe.size() - 4), ".exe");
+  EXPECT_TRUE(env_.FileExists(exe));
+  EXPECT_EQ(JoinPath(env_, "C:\\data", "PINTable.dat"),
+            "C:\\data\\PINTable.dat");
+
+  LocalTime now = env_.Now();
+  EXPECT_GE(now.year, 2020);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12);
+  EXPECT_TRUE(now.day >= 1 && now.day <= 31);
+  EXPECT_TRUE(now.hour >= 0 && now.hour <= 23);
+}
+
+// The causes that decide -400 / -375 / -1 for the settings file and
+// -610 / -620 / -600 for the table files.
+TEST_F(WindowsEnvTest, CheckWritableAndRemoveTellCausesApart) {
+  struct Case {
+    const char* what;
+    std::string path;
+    FileError expected;
+  };
+  std::string plain = dir_.WriteFile("plain.dat", "x");
+  std::string read_only = dir_.WriteFile("readonly.dat", "x");
+  MakeReadOnly(read_only);
+  std::string folder = dir_.MakeDir("sub");
+  const Case cases[] = {
+      {"missing file", dir_.Join("missing.dat"), FileError::kNotFound},
+      {"missing folder", dir_.Join("nofolder\\x.dat"), FileError::kBadPath},
+      {"file used as folder", plain + "\\x.dat", FileError::kBadPath},
+      {"wildcard in name", dir_.Join("a*b.dat"), FileError::kBadPath},
+      {"read-only file", read_only, FileError::kDenied},
+      {"a folder", folder, FileError::kDenied},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(env_.CheckWritable(c.path), c.expected) << c.what;
+    EXPECT_EQ(env_.RemoveFile(c.path), c.expected) << c.what;
+  }
+  EXPECT_TRUE(env_.FileExists(read_only)) << "a refused delete keeps the file";
+  EXPECT_TRUE(env_.FolderExists(folder));
+
+  EXPECT_EQ(env_.CheckWritable(plain), FileError::kNone);
+  EXPECT_EQ(dir_.ReadFile("plain.dat"), "x") << "the check leaves the file";
+  // The doubled separator between folder and name is accepted.
+  EXPECT_EQ(env_.CheckWritable(dir_.path() + "\\\\plain.dat"),
+            FileError::kNone);
+  EXPECT_EQ(env_.RemoveFile(plain), FileError::kNone);
+  EXPECT_FALSE(env_.FileExists(plain));
+  EXPECT_EQ(env_.RemoveFile(plain), FileError::kNotFound);
+}
+
+TEST_F(WindowsEnvTest, FileHeldOpenUnsharedIsASharingViolation) {
+  std::string path = dir_.WriteFile("held.dat", "held");
+  OpenHandle other(path, GENERIC_READ, 0);
+  ASSERT_TRUE(other.ok());
+  std::string contents = "stale";
+  EXPECT_EQ(env_.CheckWritable(path), FileError::kSharing);
+  EXPECT_EQ(env_.RemoveFile(path), FileError::kSharing);
+  EXPECT_EQ(env_.ReadFile(path, &contents), FileError::kSharing);
+  EXPECT_EQ(contents, "");
+  EXPECT_EQ(env_.WriteFileAtomic(path, "new"), FileError::kSharing);
+  EXPECT_TRUE(env_.FileExists(path));
+}
+
+TEST_F(WindowsEnvTest, ReadFileGivesExactBytesOrTheCause) {
+  const std::string bytes("[PINTable]\r\n0=1A2B\r\n\0\xff\n", 23);
+  std::string path = dir_.WriteFile("table.dat", bytes);
+  std::string contents = "stale";
+  ASSERT_EQ(env_.ReadFile(path, &contents), FileError::kNone);
+  EXPECT_EQ(contents, bytes);
+
+  // Another station writing the file with full sharing does not stop a read.
+  {
+    OpenHandle writer(path, GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(writer.ok());
+    ASSERT_EQ(env_.ReadFile(path, &contents), FileError::kNone);
+    EXPECT_EQ(contents, bytes);
+  }
+
+  std::string empty = dir_.WriteFile("empty.dat", "");
+  contents = "stale";
+  EXPECT_EQ(env_.ReadFile(empty, &contents), FileError::kNone);
+  EXPECT_EQ(contents, "");
+
+  contents = "stale";
+  EXPECT_EQ(env_.ReadFile(dir_.Join("missing.dat"), &contents),
+            FileError::kNotFound);
+  EXPECT_EQ(contents, "");
+  EXPECT_EQ(env_.ReadFile(dir_.Join("nofolder\\x.dat"), &contents),
+            FileError::kBadPath);
+  EXPECT_EQ(env_.ReadFile(dir_.path(), &contents), FileError::kDenied);
+  EXPECT_EQ(contents, "");
+}
+
+TEST_F(WindowsEnvTest, WriteFileAtomicReplacesCreatesAndRefuses) {
+  std::string path = dir_.WriteFile("PINTable.dat", std::string(5000, 'o'));
+  ASSERT_EQ(env_.WriteFileAtomic(path, "short\r\n"), FileError::kNone);
+  EXPECT_EQ(dir_.ReadFile("PINTable.dat"), "short\r\n");
+
+  std::string fresh = dir_.Join("DLLPINTable.dat");
+  ASSERT_EQ(env_.WriteFileAtomic(fresh, "new"), FileError::kNone);
+  EXPECT_EQ(dir_.ReadFile("DLLPINTable.dat"), "new");
+  EXPECT_EQ(env_.WriteFileAtomic(fresh, ""), FileError::kNone);
+  EXPECT_EQ(dir_.ReadFile("DLLPINTable.dat"), "");
+
+  std::string read_only = dir_.WriteFile("readonly.dat", "keep");
+  MakeReadOnly(read_only);
+  EXPECT_EQ(env_.WriteFileAtomic(read_only, "lost"), FileError::kDenied);
+  EXPECT_EQ(dir_.ReadFile("readonly.dat"), "keep");
+
+  EXPECT_EQ(env_.WriteFileAtomic(dir_.Join("nofolder\\x.dat"), "x"),
+            FileError::kBadPath);
+  EXPECT_FALSE(env_.FolderExists(dir_.Join("nofolder")));
+  EXPECT_EQ(env_.WriteFileAtomic(dir_.path(), "x"), FileError::kDenied);
+
+  // No temporary file is left behind.
+  std::vector<std::string> names = EntriesOf(dir_.path());
+  EXPECT_EQ(names.size(), 3u);
+  for (const std::string& name : names) {
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+  }
+  SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(WindowsEnvTest, WriteFileAtomicFallsBackWhenRenameIsRefused) {
+  // A reader that shares reading and writing but not deletion refuses the
+  // rename over the file; the contents are then rewritten in place.
+  std::string path = dir_.WriteFile("PINTable.dat", "old old old");
+  {
+    OpenHandle reader(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(reader.ok());
+    EXPECT_EQ(env_.WriteFileAtomic(path, "new"), FileError::kNone);
+  }
+  EXPECT_EQ(dir_.ReadFile("PINTable.dat"), "new");
+  EXPECT_EQ(EntriesOf(dir_.path()).size(), 1u) << "temporary file removed";
+}
+
+TEST_F(WindowsEnvTest, WriteFileAtomicKeepsHiddenMark) {
+  std::string path = dir_.WriteFile("hidden.dat", "a");
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_EQ(env_.WriteFileAtomic(path, "b"), FileError::kNone);
+  EXPECT_EQ(dir_.ReadFile("hidden.dat"), "b");
+  DWORD attrs = GetFileAttributesA(path.c_str());
+  ASSERT_NE(attrs, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(attrs & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+TEST_F(WindowsEnvTest, FolderQueries) {
+  std::string file = dir_.WriteFile("file.dat", "x");
+  std::string empty = dir_.MakeDir("empty");
+  struct Case {
+    const char* what;
+    std::string path;
+    bool has_entries, folder, file;
+  };
+  const Case cases[] = {
+      {"folder with a file", dir_.path(), true, true, false},
+      {"empty folder (. and ..)", empty, true, true, false},
+      {"trailing separator", dir_.path() + "\\", true, true, false},
+      {"a file", file, false, false, true},
+      {"missing", dir_.Join("missing"), false, false, false},
+      {"empty path: the current drive's root", "", true, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(env_.FolderHasEntries(c.path), c.has_entries) << c.what;
+    EXPECT_EQ(env_.FolderExists(c.path), c.folder) << c.what;
+    EXPECT_EQ(env_.FileExists(c.path), c.file) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace zolt
