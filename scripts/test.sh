@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, then builds and tests the native Linux
+# build, the 32-bit Windows build (its tests under Wine) and the sanitizer
+# build. Stops at the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/bootstrap.sh
+
+run_preset() {
+  echo "=== $1: configure, build, test"
+  cmake --preset "$1"
+  cmake --build --preset "$1"
+  ctest --preset "$1"
+}
+
+run_preset linux
+run_preset windows
+run_preset sanitize
+echo "=== all tests passed"
