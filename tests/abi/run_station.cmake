@@ -7,6 +7,8 @@
 #              [-DWINDOWS_PATHS=ON] -P run_station.cmake
 # With WINDOWS_PATHS the data folder is written as Wine sees it (drive Z: is
 # the Linux root).
+cmake_minimum_required(VERSION 3.25)
+
 foreach(var HOST LIBRARY STATION)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_station.cmake: ${var} is not set")
