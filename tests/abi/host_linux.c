@@ -46,7 +46,9 @@ static void* LoadLibrary(void) {
   void* handle;
   snprintf(path, sizeof(path), "%slibOstrelZOLTDLL.so", station);
   handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  if (handle == NULL) handle = dlopen("libOstrelZOLTDLL.so", RTLD_NOW);
+  if (handle != NULL) return handle;
+  printf("      dlopen %s: %s\n", path, dlerror());
+  handle = dlopen("libOstrelZOLTDLL.so", RTLD_NOW | RTLD_LOCAL);
   if (handle == NULL) printf("      dlopen: %s\n", dlerror());
   return handle;
 }
