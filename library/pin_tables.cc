@@ -13,6 +13,9 @@ namespace {
 constexpr char kTableSection[] = "PINTable";
 constexpr char kOtherSection[] = "Other";
 constexpr char kRunDayKey[] = "LastPINRunDay";
+// The full date of the build, YYYYMMDD. The day of the month alone would
+// let a table of the same day of an earlier month pass for today's.
+constexpr char kRunDateKey[] = "LastPINRunDate";
 
 std::string SlotKey(int slot) { return std::to_string(slot); }
 
@@ -22,9 +25,23 @@ int32_t RunDay(const ProfileFile& file) {
   return ParseDecimal(file.GetString(kOtherSection, kRunDayKey, "0"));
 }
 
-void WriteRunDay(Env& env, int day, ProfileFile* file, const std::string& path) {
-  file->SetString(kOtherSection, kRunDayKey, std::to_string(day));
-  file->Save(env, path);
+int32_t DateNumber(const LocalTime& t) {
+  return t.year * 10000 + t.month * 100 + t.day;
+}
+
+// Whether a table file was built today: by its full date when it has one,
+// else (a file written by a station that does not know the date key) by the
+// day of the month.
+bool BuiltToday(const ProfileFile& file, const LocalTime& today) {
+  std::string date = file.GetString(kOtherSection, kRunDateKey, "");
+  if (!date.empty()) return ParseDecimal(date) == DateNumber(today);
+  return RunDay(file) == today.day;
+}
+
+void SetRunDate(const LocalTime& today, ProfileFile* file) {
+  file->SetString(kOtherSection, kRunDayKey, std::to_string(today.day));
+  file->SetString(kOtherSection, kRunDateKey,
+                  std::to_string(DateNumber(today)));
 }
 
 // Deletes a table file; when it is gone, what was loaded from it is too.
@@ -41,9 +58,14 @@ bool EmptyTableSection(Env& env, ProfileFile* file, const std::string& path) {
   return file->Save(env, path) == FileError::kNone;
 }
 
-// Computes the table and writes it: every slot into DLLPINTable.dat, the
-// marks into PINTable.dat as well.
-void BuildAndWrite(Env& env, const LibrarySettings& s, PinTables* t) {
+// Stamps both files with today, computes the table and writes it: every
+// slot into DLLPINTable.dat, the marks into PINTable.dat as well. Each file
+// is written once, with its date and its table together, so that no reader
+// and no crash ever meets a file dated today without its table.
+void BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
+                   PinTables* t) {
+  SetRunDate(today, &t->pin);
+  SetRunDate(today, &t->dll);
   auto values = std::make_unique<int32_t[]>(kSlotCount);
   ComputeTable(env, s, values.get());
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -58,7 +80,7 @@ void BuildAndWrite(Env& env, const LibrarySettings& s, PinTables* t) {
 
 // A new day: both files are deleted and built again.
 Code RebuildBoth(Env& env, const LibrarySettings& s, Caller caller,
-                 int32_t table_day, int today, PinTables* t) {
+                 int32_t table_day, const LocalTime& today, PinTables* t) {
   const bool query = caller == Caller::kSoldOutQuery;
   FileError e = Delete(env, t->pin_path, &t->pin);
   if (e == FileError::kNone) e = Delete(env, t->dll_path, &t->dll);
@@ -73,22 +95,18 @@ Code RebuildBoth(Env& env, const LibrarySettings& s, Caller caller,
   const bool dll_emptied = EmptyTableSection(env, &t->dll, t->dll_path);
   if (query && !dll_emptied) return Code::kTableEmpty;
 
-  WriteRunDay(env, today, &t->pin, t->pin_path);
-  WriteRunDay(env, today, &t->dll, t->dll_path);
-  BuildAndWrite(env, s, t);
+  BuildAndWrite(env, s, today, t);
   return Code::kOk;
 }
 
 // The library table alone is stale: PINTable.dat keeps today's marks.
-Code RebuildLibraryTable(Env& env, const LibrarySettings& s, int today,
-                         PinTables* t) {
+Code RebuildLibraryTable(Env& env, const LibrarySettings& s,
+                         const LocalTime& today, PinTables* t) {
   if (Delete(env, t->dll_path, &t->dll) == FileError::kDenied) {
     return Code::kDeleteDenied;
   }
   EmptyTableSection(env, &t->dll, t->dll_path);
-  WriteRunDay(env, today, &t->pin, t->pin_path);
-  WriteRunDay(env, today, &t->dll, t->dll_path);
-  BuildAndWrite(env, s, t);
+  BuildAndWrite(env, s, today, t);
   return Code::kOk;
 }
 
@@ -128,14 +146,11 @@ Code RefreshPinTables(Env& env, const LibrarySettings& s, Caller caller,
   t->pin = ProfileFile::Load(env, t->pin_path);
   t->dll = ProfileFile::Load(env, t->dll_path);
 
-  const int32_t table_day = RunDay(t->pin);
-  const int32_t library_day = RunDay(t->dll);
-  const int today = env.Now().day;
-
-  if (table_day != today) {
-    return RebuildBoth(env, s, caller, table_day, today, t);
+  const LocalTime today = env.Now();
+  if (!BuiltToday(t->pin, today)) {
+    return RebuildBoth(env, s, caller, RunDay(t->pin), today, t);
   }
-  if (library_day != table_day) return RebuildLibraryTable(env, s, today, t);
+  if (!BuiltToday(t->dll, today)) return RebuildLibraryTable(env, s, today, t);
   return Code::kOk;
 }
 

@@ -7,6 +7,7 @@
 #include "library/pin_tables.h"
 #include "library/result_code.h"
 #include "library/settings.h"
+#include "library/table_lock.h"
 
 namespace zolt {
 namespace {
@@ -18,14 +19,12 @@ Code CheckDate(const LocalTime& t) {
   return Code::kOk;
 }
 
-// Settings, refresh and search, shared by both operations.
-Code FindSlot(Env& env, Caller caller, int32_t basket_size,
-              LibrarySettings* settings, PinTables* tables, FreeSlot* slot) {
-  Code c = LoadSettings(env, caller, basket_size, settings);
+// Refresh and search, shared by both operations; run under the table lock.
+Code FindSlot(Env& env, Caller caller, const LibrarySettings& settings,
+              PinTables* tables, FreeSlot* slot) {
+  Code c = RefreshPinTables(env, settings, caller, tables);
   if (c != Code::kOk) return c;
-  c = RefreshPinTables(env, *settings, caller, tables);
-  if (c != Code::kOk) return c;
-  return FindFreeSlot(env, *settings, *tables, slot);
+  return FindFreeSlot(env, settings, *tables, slot);
 }
 
 }  // namespace
@@ -38,10 +37,13 @@ int32_t FormPin(int32_t basket_size, int32_t pin_crypt, int32_t value) {
 
 int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
   LibrarySettings settings;
+  Code c = LoadSettings(env, Caller::kZoltResult, basket_size, &settings);
+  if (c != Code::kOk) return ToInt(c);
+
+  TableLock lock(env, settings.Pathtopintable);
   PinTables tables;
   FreeSlot slot;
-  Code c = FindSlot(env, Caller::kZoltResult, basket_size, &settings, &tables,
-                    &slot);
+  c = FindSlot(env, Caller::kZoltResult, settings, &tables, &slot);
   if (c == Code::kOk) c = CheckDate(slot.sale_time);
   if (c != Code::kOk) return ToInt(c);
 
@@ -60,10 +62,15 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
 
 int32_t QuerySoldOut(Env& env, int32_t basket_size) {
   LibrarySettings settings;
+  Code c = LoadSettings(env, Caller::kSoldOutQuery, basket_size, &settings);
+  if (c != Code::kOk) return ToInt(c);
+
+  // The query takes the lock too, so that it never reads a table that
+  // another station is halfway through rebuilding.
+  TableLock lock(env, settings.Pathtopintable);
   PinTables tables;
   FreeSlot slot;
-  Code c = FindSlot(env, Caller::kSoldOutQuery, basket_size, &settings,
-                    &tables, &slot);
+  c = FindSlot(env, Caller::kSoldOutQuery, settings, &tables, &slot);
   if (c != Code::kOk) return ToInt(c);
   return settings.PINcrypt * basket_size + slot.value;
 }

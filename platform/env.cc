@@ -14,6 +14,10 @@ const char* FileErrorName(FileError e) {
   return "unknown";
 }
 
+std::unique_ptr<FileLock> Env::LockFile(const std::string&, int) {
+  return nullptr;
+}
+
 std::string JoinPath(const Env& env, const std::string& folder,
                      const std::string& name) {
   std::string path;

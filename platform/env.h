@@ -11,6 +11,7 @@
 #define ZOLT_PLATFORM_ENV_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zolt {
@@ -37,6 +38,12 @@ enum class FileError {
 };
 
 const char* FileErrorName(FileError e);
+
+// An exclusive advisory lock on a file, held until the object is destroyed.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
 
 class Env {
  public:
@@ -84,6 +91,15 @@ class Env {
   // (kBadPath). A read-only file is refused (kDenied) and left unchanged.
   virtual FileError WriteFileAtomic(const std::string& path,
                                     const std::string& contents) = 0;
+
+  // Takes an exclusive advisory lock on the file at `path` (created when
+  // missing; never deleted), waiting at most `timeout_ms` for another holder
+  // to let go. Other processes and other calls of this process that lock the
+  // same file wait for it. Null when no lock can be had in that time (a
+  // folder that may not be written, a file system without locks, a holder
+  // that does not let go).
+  virtual std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                             int timeout_ms);
 };
 
 // Joins a folder and a name with the platform separator the way the system

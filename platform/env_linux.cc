@@ -14,9 +14,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <thread>
 
 #include "platform/env.h"
 #include "platform/linux_paths.h"
@@ -55,6 +57,28 @@ FileError MissingCause(const std::string& path) {
 
 FileError FailureOf(const std::string& path, int err) {
   return err == ENOENT ? MissingCause(path) : CauseOf(err);
+}
+
+// An open-file-description lock (fcntl F_OFD_SETLK): it belongs to the open
+// file, so two opens in one process exclude each other like two processes,
+// and closing the file releases it. NFS and SMB mounts carry these locks to
+// the server, so stations on other machines see them too.
+class OfdLock final : public FileLock {
+ public:
+  explicit OfdLock(int fd) : fd_(fd) {}
+  ~OfdLock() override { close(fd_); }
+
+ private:
+  int fd_;
+};
+
+bool TryOfdLock(int fd) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = 0;
+  fl.l_len = 0;  // the whole file
+  return fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 class LinuxEnv final : public Env {
@@ -162,6 +186,26 @@ class LinuxEnv final : public Env {
   FileError WriteFileAtomic(const std::string& path,
                             const std::string& contents) override {
     return WriteReplacing(ResolveName(path), contents);
+  }
+
+  std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                     int timeout_ms) override {
+    std::string real = ResolveName(path);
+    int fd = open(real.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return nullptr;
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(timeout_ms);
+    auto pause = std::chrono::microseconds(200);
+    for (;;) {
+      if (TryOfdLock(fd)) return std::make_unique<OfdLock>(fd);
+      if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
+          std::chrono::steady_clock::now() >= deadline) {
+        close(fd);
+        return nullptr;
+      }
+      std::this_thread::sleep_for(pause);
+      if (pause < std::chrono::milliseconds(10)) pause *= 2;
+    }
   }
 };
 

@@ -42,6 +42,10 @@ class EnvWrapper : public Env {
                             const std::string& contents) override {
     return target_.WriteFileAtomic(path, contents);
   }
+  std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                     int timeout_ms) override {
+    return target_.LockFile(path, timeout_ms);
+  }
 
  private:
   Env& target_;

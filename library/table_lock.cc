@@ -1,0 +1,33 @@
+#include "library/table_lock.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace zolt {
+namespace {
+
+std::atomic<bool> g_locking{true};
+
+std::timed_mutex& ThreadMutex() {
+  static std::timed_mutex* mutex = new std::timed_mutex;
+  return *mutex;
+}
+
+}  // namespace
+
+void SetTableLockingForTesting(bool enabled) { g_locking = enabled; }
+
+TableLock::TableLock(Env& env, const std::string& data_folder) {
+  if (!g_locking) return;
+  thread_lock_ = std::unique_lock<std::timed_mutex>(ThreadMutex(),
+                                                    std::defer_lock);
+  (void)thread_lock_.try_lock_for(std::chrono::milliseconds(kTableLockWaitMs));
+  file_lock_ = env.LockFile(JoinPath(env, data_folder, kTableLockName),
+                            kTableLockWaitMs);
+}
+
+TableLock::~TableLock() {
+  file_lock_.reset();  // the file first, then the threads of this process
+}
+
+}  // namespace zolt

@@ -1,0 +1,49 @@
+// The lock that keeps stations sharing a data folder from taking the same
+// slot: an in-process mutex for calls on several threads, then an advisory
+// lock on PINTable.lck in the data folder for other processes and stations.
+// It is held across the refresh of the tables, the search and the mark.
+//
+// Each part is waited for at most kTableLockWaitMs. A rebuild, the longest
+// piece of work under the lock, takes milliseconds on a local disk and well
+// under a second on a slow share, so a holder that keeps the lock longer than
+// the wait is stuck (a hung station, a lock left on a server); a cashier
+// should not wait on it. When a part cannot be had in time, or not at all (a
+// data folder that may not be written), the call goes on without it, as
+// stations always did before the lock existed. Stations that do not know the
+// lock still share the tables with those that do.
+#ifndef ZOLT_LIBRARY_TABLE_LOCK_H_
+#define ZOLT_LIBRARY_TABLE_LOCK_H_
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/env.h"
+
+namespace zolt {
+
+constexpr int kTableLockWaitMs = 5000;
+constexpr char kTableLockName[] = "PINTable.lck";
+
+class TableLock {
+ public:
+  TableLock(Env& env, const std::string& data_folder);
+  ~TableLock();
+  TableLock(const TableLock&) = delete;
+  TableLock& operator=(const TableLock&) = delete;
+
+  // Whether the lock file is held (the mutex may be held without it).
+  bool held() const { return file_lock_ != nullptr; }
+
+ private:
+  std::unique_lock<std::timed_mutex> thread_lock_;
+  std::unique_ptr<FileLock> file_lock_;
+};
+
+// Tests only: with false, calls take no lock at all, as stations did before
+// the lock existed (to show what the lock prevents). Default true.
+void SetTableLockingForTesting(bool enabled);
+
+}  // namespace zolt
+
+#endif  // ZOLT_LIBRARY_TABLE_LOCK_H_
