@@ -7,6 +7,7 @@
 // Paths and texts stay 8-bit ANSI end to end: only the A functions are used.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/env.h"
@@ -202,6 +203,21 @@ FileError ReplaceContents(const std::string& path, const std::string& contents) 
   return RewriteInPlace(path, contents);
 }
 
+// A byte-range lock on the first byte of the lock file; closing the handle
+// releases it. Handles of one process exclude each other as well.
+class WindowsFileLock final : public FileLock {
+ public:
+  explicit WindowsFileLock(HANDLE file) : file_(file) {}
+  ~WindowsFileLock() override {
+    OVERLAPPED ov = {};
+    UnlockFileEx(file_, 0, 1, 0, &ov);
+    CloseHandle(file_);
+  }
+
+ private:
+  HANDLE file_;
+};
+
 class WindowsEnv final : public Env {
  public:
   char PathSeparator() const override { return '\\'; }
@@ -307,6 +323,32 @@ class WindowsEnv final : public Env {
   FileError WriteFileAtomic(const std::string& path,
                             const std::string& contents) override {
     return ReplaceContents(path, contents);
+  }
+
+  std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                     int timeout_ms) override {
+    HANDLE file = CreateFileA(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    const DWORD start = GetTickCount();
+    DWORD pause = 1;
+    for (;;) {
+      OVERLAPPED ov = {};
+      if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                     0, 1, 0, &ov)) {
+        return std::make_unique<WindowsFileLock>(file);
+      }
+      DWORD err = GetLastError();
+      if ((err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) ||
+          GetTickCount() - start >= static_cast<DWORD>(timeout_ms)) {
+        CloseHandle(file);
+        return nullptr;
+      }
+      Sleep(pause);
+      if (pause < 10) pause *= 2;
+    }
   }
 };
 
