@@ -26,6 +26,10 @@
 namespace zolt {
 namespace {
 
+// No file of the system comes near this; a larger one is not read at all
+// rather than filling the memory of a point-of-sale station.
+constexpr off_t kMaxReadBytes = 64 * 1024 * 1024;
+
 bool HasNoWriteBits(const struct stat& st) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
@@ -165,6 +169,10 @@ class LinuxEnv final : public Env {
       close(fd);
       return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
     }
+    if (st.st_size > kMaxReadBytes) {
+      close(fd);
+      return FileError::kOther;
+    }
     if (st.st_size > 0) contents->reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
@@ -177,6 +185,12 @@ class LinuxEnv final : public Env {
         return CauseOf(err);
       }
       if (n == 0) break;
+      if (contents->size() + static_cast<size_t>(n) >
+          static_cast<size_t>(kMaxReadBytes)) {  // grew while being read
+        close(fd);
+        contents->clear();
+        return FileError::kOther;
+      }
       contents->append(buf, static_cast<size_t>(n));
     }
     close(fd);
