@@ -42,7 +42,8 @@ FileError CauseOf(int err) {
     case ENAMETOOLONG: return FileError::kBadPath;
     case EACCES:
     case EPERM:
-    case EROFS: return FileError::kDenied;
+    case EROFS:
+    case EISDIR: return FileError::kDenied;  // as Windows answers for a folder
     case EWOULDBLOCK: return FileError::kSharing;
     default: return FileError::kOther;
   }
