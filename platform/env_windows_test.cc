@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,25 @@ TEST_F(WindowsEnvTest, FolderQueries) {
     EXPECT_EQ(env_.FolderExists(c.path), c.folder) << c.what;
     EXPECT_EQ(env_.FileExists(c.path), c.file) << c.what;
   }
+}
+
+// The table lock between stations: one holder at a time, also between two
+// opens in one process; released with the object.
+TEST_F(WindowsEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
+  std::string path = dir_.Join("PINTable.lck");
+  {
+    std::unique_ptr<FileLock> first = env_.LockFile(path, 1000);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(env_.FileExists(path)) << "a missing lock file is made";
+    EXPECT_EQ(env_.LockFile(path, 30), nullptr) << "held: the wait ends";
+    EXPECT_EQ(env_.CheckWritable(dir_.WriteFile("other.dat", "x")),
+              FileError::kNone)
+        << "other files are not affected";
+  }
+  EXPECT_NE(env_.LockFile(path, 0), nullptr) << "released with the object";
+
+  EXPECT_EQ(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0), nullptr);
+  EXPECT_FALSE(env_.FolderExists(dir_.Join("nofolder")));
 }
 
 }  // namespace
