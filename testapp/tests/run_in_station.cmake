@@ -1,0 +1,66 @@
+# Lays out a point-of-sale station and runs a program there:
+#   STATION/<program>            the program (a test, or ZOLTDLLTestAPP)
+#   STATION/<library>            OstrelZOLTDLL.dll or libOstrelZOLTDLL.so
+#   STATION/OstrelZOLTDLL.dta    the library's settings file (demo site)
+#   STATION/data/                the shared data folder, empty
+# The library reads its settings beside the calling program, so the program
+# must run from the station. ZOLT_STATION tells it where that is.
+#
+# cmake -DPROGRAM=... -DLIBRARY=... -DSTATION=... [-DEMULATOR=...]
+#       [-DWINDOWS_PATHS=ON] [-DXVFB=ON] [-DSIMULATED_TIME="2010-06-15 10:00"]
+#       [-DARGS=a;b] [-DTIMEOUT=seconds] -P run_in_station.cmake
+# With WINDOWS_PATHS the paths are written as Wine sees them (drive Z: is
+# the Linux root); with XVFB the program runs on a virtual X display.
+foreach(var PROGRAM LIBRARY STATION)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "run_in_station.cmake: ${var} is not set")
+  endif()
+endforeach()
+if(NOT DEFINED TIMEOUT)
+  set(TIMEOUT 240)
+endif()
+
+file(REMOVE_RECURSE "${STATION}")
+file(MAKE_DIRECTORY "${STATION}/data")
+file(COPY "${PROGRAM}" "${LIBRARY}" DESTINATION "${STATION}")
+
+function(as_seen_by_program path out)
+  if(WINDOWS_PATHS)
+    string(REPLACE "/" "\\" path "Z:${path}")
+  endif()
+  set(${out} "${path}" PARENT_SCOPE)
+endfunction()
+
+as_seen_by_program("${STATION}/data" data)
+as_seen_by_program("${STATION}" station_seen)
+string(JOIN "\r\n" settings
+  "[Preferences]"
+  "Vendor=190"
+  "Location=1"
+  "Season=1"
+  "PINcrypt=7"
+  "PINExpiry=0"
+  "Pathtopintable=${data}"
+  "")
+file(WRITE "${STATION}/OstrelZOLTDLL.dta" "${settings}")
+
+set(ENV{ZOLT_STATION} "${station_seen}")
+if(DEFINED SIMULATED_TIME)
+  set(ENV{ZOLT_SIMULATED_TIME} "${SIMULATED_TIME}")
+endif()
+
+set(launcher)
+if(XVFB)
+  find_program(XVFB_RUN xvfb-run REQUIRED)
+  set(launcher ${XVFB_RUN} -a -s "-screen 0 1024x768x24")
+endif()
+
+get_filename_component(program_name "${PROGRAM}" NAME)
+execute_process(
+  COMMAND ${launcher} ${EMULATOR} "${STATION}/${program_name}" ${ARGS}
+  WORKING_DIRECTORY "${STATION}"
+  TIMEOUT ${TIMEOUT}
+  RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${program_name} failed: ${rc}")
+endif()
