@@ -1,0 +1,217 @@
+// The Linux Env on real files: name matching without regard to case, the
+// causes of failed opens and deletions, atomic replacement, folder listing.
+// Tests run as root, whom permission bits do not stop; the Env therefore
+// treats a file without write bits as read-only, and so do these tests.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/env.h"
+#include "platform/testing/temp_dir.h"
+
+namespace zolt {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LinuxEnvTest : public ::testing::Test {
+ protected:
+  Env& env = Env::Default();
+  TempDir dir;
+
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path())) {
+      names.insert(e.path().filename().string());
+    }
+    return names;
+  }
+  void RemoveWriteBits(const std::string& name) const {
+    ASSERT_EQ(chmod(dir.Join(name).c_str(), 0444), 0);
+  }
+  mode_t ModeOf(const std::string& name) const {
+    struct stat st {};
+    EXPECT_EQ(stat(dir.Join(name).c_str(), &st), 0);
+    return st.st_mode & 07777;
+  }
+};
+
+TEST_F(LinuxEnvTest, BasicsOfThePlatform) {
+  EXPECT_EQ(env.PathSeparator(), '/');
+  const std::string exe = env.ExecutablePath();
+  ASSERT_FALSE(exe.empty());
+  EXPECT_TRUE(fs::is_regular_file(exe));
+  const LocalTime now = env.Now();
+  EXPECT_GE(now.year, 2000);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12);
+}
+
+TEST_F(LinuxEnvTest, NamesMatchWithoutRegardToCase) {
+  dir.WriteFile("PINTable.dat", "mixed");
+  std::string contents;
+  EXPECT_EQ(env.ReadFile(dir.Join("pintable.DAT"), &contents), FileError::kNone);
+  EXPECT_EQ(contents, "mixed");
+  EXPECT_TRUE(env.FileExists(dir.Join("PINTABLE.DAT")));
+  EXPECT_EQ(env.CheckWritable(dir.Join("pintable.dat")), FileError::kNone);
+
+  // The exact spelling wins over another that differs only in case.
+  dir.WriteFile("pintable.dat", "lower");
+  EXPECT_EQ(env.ReadFile(dir.Join("pintable.dat"), &contents), FileError::kNone);
+  EXPECT_EQ(contents, "lower");
+  EXPECT_EQ(env.ReadFile(dir.Join("PINTable.dat"), &contents), FileError::kNone);
+  EXPECT_EQ(contents, "mixed");
+  ASSERT_EQ(env.RemoveFile(dir.Join("pintable.dat")), FileError::kNone);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
+
+  // A write through another spelling replaces the file that is there.
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("PINTABLE.dat"), "new"),
+            FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("PINTable.dat"), "new");
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
+
+  // A new file keeps the spelling it was given.
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("DLLPINTable.dat"), "t"),
+            FileError::kNone);
+  EXPECT_EQ(Entries(),
+            (std::set<std::string>{"PINTable.dat", "DLLPINTable.dat"}));
+
+  ASSERT_EQ(env.RemoveFile(dir.Join("dllpintable.DAT")), FileError::kNone);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
+}
+
+TEST_F(LinuxEnvTest, CheckWritableTellsTheCauses) {
+  dir.WriteFile("ok.dta", "keep");
+  dir.WriteFile("ro.dta", "x");
+  RemoveWriteBits("ro.dta");
+  dir.WriteFile("plain", "x");
+  struct Case {
+    std::string path;
+    FileError cause;
+  } cases[] = {
+      {dir.Join("ok.dta"), FileError::kNone},
+      {dir.Join("missing.dta"), FileError::kNotFound},
+      {dir.Join("nofolder") + "/x.dta", FileError::kBadPath},
+      {dir.Join("plain") + "/x.dta", FileError::kBadPath},
+      {dir.Join("ro.dta"), FileError::kDenied},
+      {dir.path(), FileError::kDenied},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(env.CheckWritable(c.path), c.cause) << c.path;
+  }
+  // Neither created nor truncated.
+  EXPECT_FALSE(dir.Exists("missing.dta"));
+  EXPECT_EQ(dir.ReadFile("ok.dta"), "keep");
+}
+
+TEST_F(LinuxEnvTest, FileLockedThroughAnotherDescriptorIsASharingViolation) {
+  const std::string path = dir.WriteFile("OstrelZOLTDLL.dta", "x");
+  int holder = open(path.c_str(), O_RDONLY);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(env.CheckWritable(path), FileError::kSharing);
+  EXPECT_EQ(env.CheckWritable(dir.Join("ostrelzoltdll.dta")), FileError::kSharing);
+  ASSERT_EQ(flock(holder, LOCK_UN), 0);
+  close(holder);
+  EXPECT_EQ(env.CheckWritable(path), FileError::kNone);
+}
+
+TEST_F(LinuxEnvTest, RemoveFileTellsTheCauses) {
+  dir.WriteFile("gone.dat", "x");
+  dir.WriteFile("ro.dat", "x");
+  RemoveWriteBits("ro.dat");
+  dir.MakeDir("sub");
+  struct Case {
+    std::string path;
+    FileError cause;
+  } cases[] = {
+      {dir.Join("gone.dat"), FileError::kNone},
+      {dir.Join("gone.dat"), FileError::kNotFound},  // now missing
+      {dir.Join("nofolder") + "/x.dat", FileError::kBadPath},
+      {dir.Join("ro.dat") + "/x.dat", FileError::kBadPath},
+      {dir.Join("ro.dat"), FileError::kDenied},
+      {dir.Join("sub"), FileError::kDenied},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(env.RemoveFile(c.path), c.cause) << c.path;
+  }
+  EXPECT_TRUE(dir.Exists("ro.dat"));
+  EXPECT_TRUE(dir.Exists("sub"));
+}
+
+TEST_F(LinuxEnvTest, WriteFileAtomicReplacesAndKeepsThePermissionBits) {
+  dir.WriteFile("t.dat", "old contents that are longer");
+  ASSERT_EQ(chmod(dir.Join("t.dat").c_str(), 0640), 0);
+  for (int i = 0; i < 5; ++i) {
+    const std::string contents = "[Other]\r\nLastPINRunDay=" +
+                                 std::to_string(i) + "\r\n";
+    ASSERT_EQ(env.WriteFileAtomic(dir.Join("t.dat"), contents),
+              FileError::kNone);
+    EXPECT_EQ(dir.ReadFile("t.dat"), contents);
+  }
+  EXPECT_EQ(ModeOf("t.dat"), 0640u);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("new.dat"), ""), FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("new.dat"), "");
+  // No temporary file is left beside the targets.
+  EXPECT_EQ(Entries(), (std::set<std::string>{"t.dat", "new.dat"}));
+}
+
+TEST_F(LinuxEnvTest, WriteFileAtomicRefusals) {
+  dir.WriteFile("ro.dat", "kept");
+  RemoveWriteBits("ro.dat");
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("ro.dat"), "changed"),
+            FileError::kDenied);
+  EXPECT_EQ(dir.ReadFile("ro.dat"), "kept");
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("nofolder") + "/x.dat", "x"),
+            FileError::kBadPath);
+  EXPECT_FALSE(dir.Exists("nofolder"));
+  EXPECT_EQ(Entries(), (std::set<std::string>{"ro.dat"}));
+}
+
+TEST_F(LinuxEnvTest, ReadFileOfAMissingFile) {
+  std::string contents = "stale";
+  EXPECT_EQ(env.ReadFile(dir.Join("missing.dat"), &contents),
+            FileError::kNotFound);
+  EXPECT_EQ(contents, "");
+  EXPECT_EQ(env.ReadFile(dir.Join("nofolder") + "/x.dat", &contents),
+            FileError::kBadPath);
+}
+
+TEST_F(LinuxEnvTest, FolderHasEntriesOnlyForAListableFolder) {
+  const std::string empty = dir.MakeDir("empty");
+  const std::string file = dir.WriteFile("file.dat", "x");
+  EXPECT_TRUE(env.FolderHasEntries(dir.path()));
+  EXPECT_TRUE(env.FolderHasEntries(empty));  // "." and ".." are entries
+  EXPECT_FALSE(env.FolderHasEntries(file));
+  EXPECT_FALSE(env.FolderHasEntries(dir.Join("missing")));
+  EXPECT_TRUE(env.FolderExists(empty));
+  EXPECT_FALSE(env.FolderExists(file));
+  EXPECT_TRUE(env.FileExists(file));
+  EXPECT_FALSE(env.FileExists(empty));
+}
+
+TEST_F(LinuxEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
+  std::unique_ptr<FileLock> first = env.LockFile(dir.Join("PINTable.lck"), 0);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(dir.Exists("PINTable.lck"));  // created when missing
+  // Another holder in this very process, through another spelling.
+  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), 50), nullptr);
+  first.reset();
+  EXPECT_NE(env.LockFile(dir.Join("pintable.LCK"), 50), nullptr);
+  EXPECT_EQ(env.LockFile(dir.Join("nofolder") + "/PINTable.lck", 50), nullptr);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.lck"}));
+}
+
+}  // namespace
+}  // namespace zolt
+
+#endif  // _WIN32
