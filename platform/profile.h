@@ -1,34 +1,49 @@
 // The profile (INI) engine: one private-profile file held in memory with the
 // rules of the platform's GetPrivateProfileStringA / WritePrivateProfileStringA.
-// Both builds use this engine; a differential test checks it against the real
-// functions under Wine.
+// Both builds use this engine; a differential test (tests/profile_diff) checks
+// it against the real functions under Wine, and docs/profile-engine.md lists
+// where it deliberately differs.
 //
-// Rules (each backed by a row of the differential test):
-//  - Section and key names match without regard to ASCII case, after blanks
-//    and tabs are trimmed at both ends; the first matching section and the
-//    first matching key in it win. Duplicates are never merged.
-//  - A value is returned trimmed at both ends; when the trimmed value is at
-//    least two characters long and starts and ends with the same quote (" or
-//    '), that outer pair is removed.
-//  - A missing file, section or key yields the default (trailing blanks
-//    removed, outer quotes stripped as for values). An empty value is "".
-//  - The text returned is cut to size - 1 characters (the caller's buffer).
-//  - A line "[name]" opens a section (the name ends at the last ']'); a line
-//    without '=' is kept but is not a key; lines before the first section form
-//    a nameless section "".
-//  - CRLF, LF and CR line ends are read; writes lay the whole file out anew
-//    with CRLF: "name=value" lines without the blanks around names and values,
-//    blank lines dropped, comment lines and lines without '=' kept in place.
-//    A new key goes at the end of its section, a new section at the end of the
-//    file. A UTF-8 BOM file is read as UTF-8 and written back so; a UTF-16LE
-//    BOM file likewise.
+// Rules (each backed by rows of the differential test):
+//  - The file is a list of lines. A line whose first non-blank character is
+//    '[' and which holds a ']' opens a section; its name is the trimmed text
+//    up to the last ']' (the rest is dropped). Every other non-blank line is
+//    an entry of the current section: name and value split at the first '=',
+//    each trimmed; a line without '=' is an entry without a value (comments
+//    too: ';' has no meaning of its own). Lines before the first header form
+//    the nameless section "", which stays at the top.
+//  - Blanks are space, TAB, VT, FF, CR, LF and ^Z (0x1A). A NUL ends the
+//    name or value it stands in (after trimming), as in a C string.
+//  - Section and key names match without regard to ASCII case (only A-Z),
+//    after blanks are trimmed at both ends. The first matching section and
+//    the first matching entry in it win, with or without a value; duplicates
+//    are never merged. Section "" always means the top section.
+//  - A value is returned as stored (trimmed); when it is at least two
+//    characters long and starts and ends with the same quote (" or '), that
+//    outer pair is removed. An entry without a value, or a missing file,
+//    section or key, yields the default: trailing spaces removed (one
+//    character always stays), outer quotes stripped the same way. The text is
+//    cut to size - 1 characters (the caller's buffer).
+//  - CRLF, LF and CR line ends are read. Serialize() lays the whole file out
+//    anew with CRLF: "[name]", "name=value" or "name", blank lines dropped.
+//    A write that changes nothing (same value, missing key) leaves the
+//    profile unchanged. A new key goes at the end of its section, a new
+//    section at the end of the file.
+//  - Without a byte-order mark the file is Windows-1252 bytes, kept as they
+//    are. A UTF-8 BOM file is read as UTF-8 (bad sequences become U+FFFD)
+//    and a UTF-16LE/BE BOM file as UTF-16; both are written back in their
+//    encoding with the BOM. Texts cross the API as Windows-1252 bytes;
+//    characters outside it read as '?' (one per UTF-16 unit).
+//  - Arguments are C strings: anything after a NUL is ignored. Names and
+//    values are written as given (trimmed); a CR or LF inside splits the line
+//    when the file is read again, as the platform's does.
 #ifndef ZOLT_PLATFORM_PROFILE_H_
 #define ZOLT_PLATFORM_PROFILE_H_
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/env.h"
 
@@ -41,7 +56,7 @@ class ProfileFile {
   ProfileFile(ProfileFile&&) noexcept;
   ProfileFile& operator=(ProfileFile&&) noexcept;
 
-  // Parses the bytes of a file.
+  // Parses the bytes of a file. Never fails: any bytes give some profile.
   static ProfileFile Parse(std::string_view bytes);
 
   // Reads and parses a file through env. A file that cannot be read gives an
@@ -58,10 +73,11 @@ class ProfileFile {
   // WritePrivateProfileStringA(section, key, value, file), in memory.
   void SetString(std::string_view section, std::string_view key,
                  std::string_view value);
-  // WritePrivateProfileStringA(section, key, NULL, file).
+  // WritePrivateProfileStringA(section, key, NULL, file): removes the first
+  // matching entry, which makes the next one of that name visible.
   void RemoveKey(std::string_view section, std::string_view key);
   // WritePrivateProfileStringA(section, NULL, NULL, file): removes the first
-  // matching section with all its lines.
+  // matching section with all its lines ("" empties the top section).
   void RemoveSection(std::string_view section);
 
   // True when a call above changed the profile since it was loaded or saved.
@@ -77,7 +93,7 @@ class ProfileFile {
 
  private:
   struct Impl;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
   FileError load_error_ = FileError::kNone;
   bool changed_ = false;
 };

@@ -1,0 +1,303 @@
+// The profile engine on its own: reads and writes of the platform's rows
+// (tests/profile_diff compares them with the real functions), bad input,
+// large files, and loading and saving through an Env.
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/testing/temp_dir.h"
+#include "platform/testing/test_env.h"
+
+namespace zolt {
+namespace {
+
+using namespace std::string_literals;  // "...\0..."s keeps NUL bytes
+
+struct ReadRow {
+  const char* what;
+  std::string file;
+  std::string section, key, def;
+  std::size_t size;
+  std::string expected;
+};
+
+TEST(ProfileRead, FollowsThePlatformRows) {
+  const std::string quotes =
+      "[S]\r\nq1=\"dq\"\r\nq2='sq'\r\nq3=\"open\r\nq4=close\"\r\n"
+      "q5=\"a\" b \"c\"\r\nq6=  \" sp \"  \r\nq7=\"mix'\r\nq8=\"\"\r\nq9=\"\r\n";
+  const std::string lines =
+      "[S]\r\n;k=1\r\n#k=2\r\nk=3\r\nnoeq\r\nempty=\r\neq=a=b\r\n=nokey\r\n"
+      "semi=v ;c\r\n";
+  const std::vector<ReadRow> rows = {
+      {"case-insensitive", "[Sec]\r\nKey=Value\r\n", "SEC", "kEY", "D", 256, "Value"},
+      {"argument blanks", "[Sec]\r\nKey=Value\r\n", " Sec\t", "\x0bKey\x1a", "D", 256, "Value"},
+      {"file blanks", "[ Sec ]\r\n \tKey\t =  Value  \r\n", "Sec", "Key", "D", 256, "Value"},
+      {"inner blanks kept", "[My  Sec]\r\nMy  Key = a \t b \r\n", "my  sec", "my  key", "D", 256, "a \t b"},
+      {"inner blanks must match", "[My  Sec]\r\nMy  Key=v\r\n", "My Sec", "My Key", "D", 256, "D"},
+      {"no-break space is no blank", "[S]\r\n\xA0k=v\r\n", "S", "k", "D", 256, "D"},
+      {"ASCII case only", "[\xC9]\r\nk=1\r\n", "\xE9", "k", "D", 256, "D"},
+      {"double quotes", quotes, "S", "q1", "D", 256, "dq"},
+      {"single quotes", quotes, "S", "q2", "D", 256, "sq"},
+      {"open quote", quotes, "S", "q3", "D", 256, "\"open"},
+      {"close quote", quotes, "S", "q4", "D", 256, "close\""},
+      {"outer pair only", quotes, "S", "q5", "D", 256, "a\" b \"c"},
+      {"blanks inside quotes", quotes, "S", "q6", "D", 256, " sp "},
+      {"mixed quotes", quotes, "S", "q7", "D", 256, "\"mix'"},
+      {"empty quotes", quotes, "S", "q8", "D", 256, ""},
+      {"lone quote", quotes, "S", "q9", "D", 256, "\""},
+      {"quoted names are literal", "[\"QS\"]\r\n\"qk\"=v\r\n", "QS", "qk", "D", 256, "D"},
+      {"quoted names match quoted", "[\"QS\"]\r\n\"qk\"=v\r\n", "\"QS\"", "\"qk\"", "D", 256, "v"},
+      {"first section wins", "[S]\r\nk=1\r\n[s]\r\nk=2\r\nj=3\r\n", "S", "j", "D", 256, "D"},
+      {"first key wins", "[S]\r\nk=1\r\nK=2\r\n", "S", "K", "D", 256, "1"},
+      {"first match has no value", "[S]\r\nk\r\nk=1\r\n", "S", "k", "D", 256, "D"},
+      {"no comment syntax", lines, "S", ";k", "D", 256, "1"},
+      {"hash is a key", lines, "S", "#k", "D", 256, "2"},
+      {"line without '='", lines, "S", "noeq", "D", 256, "D"},
+      {"empty value", lines, "S", "empty", "D", 256, ""},
+      {"key ends at first '='", lines, "S", "eq", "D", 256, "a=b"},
+      {"empty key name", lines, "S", "", "D", 256, "nokey"},
+      {"semicolon in value", lines, "S", "semi", "D", 256, "v ;c"},
+      {"default trailing spaces", "[S]\r\n", "S", "x", "def   ", 256, "def"},
+      {"default leading spaces", "[S]\r\n", "S", "x", "  def", 256, "  def"},
+      {"default tab kept", "[S]\r\n", "S", "x", "d \t", 256, "d \t"},
+      {"default quotes", "[S]\r\n", "S", "x", "\"q\"", 256, "q"},
+      {"default of spaces", "[S]\r\n", "S", "x", "   ", 256, " "},
+      {"default after quote trim", "[S]\r\n", "S", "x", " \"ab\" ", 256, " \"ab\""},
+      {"default cut", "[S]\r\n", "S", "x", "defaultlong", 4, "def"},
+      {"cut", "[S]\r\nk=abcdef\r\n", "S", "k", "D", 4, "abc"},
+      {"cut quoted", "[S]\r\nk=\"abcdef\"\r\n", "S", "k", "D", 7, "abcdef"},
+      {"size 1", "[S]\r\nk=abc\r\n", "S", "k", "D", 1, ""},
+      {"size 0", "[S]\r\nk=abc\r\n", "S", "k", "D", 0, ""},
+      {"LF", "[S]\nk=v\n", "S", "k", "D", 256, "v"},
+      {"CR", "[S]\rk=v\r", "S", "k", "D", 256, "v"},
+      {"no last newline", "[S]\r\nk=v", "S", "k", "D", 256, "v"},
+      {"top section", "k0=v0\r\n[S]\r\nk=v\r\n", "", "k0", "D", 256, "v0"},
+      {"text after header", "[S] trailing\r\nk=v\r\n", "S", "k", "D", 256, "v"},
+      {"header without ']'", "[S\r\nk=v\r\n[T]\r\n", "", "k", "D", 256, "v"},
+      {"last ']'", "[A] x ] y\r\nk=v\r\n", "A] x", "k", "D", 256, "v"},
+      {"[] unreachable", "[]\r\ne=1\r\n", "", "e", "D", 256, "D"},
+      {"NUL ends value", "[S]\r\nk=a\0b\r\n"s, "S", "k", "D", 256, "a"},
+      {"NUL ends name", "[S]\r\nj\0x=1\r\n"s, "S", "j", "D", 256, "1"},
+      {"NUL after trim", "[S]\r\nq = a \0\r\n"s, "S", "q", "D", 256, "a "},
+      {"NUL in header", "[T\0U]\r\nt=1\r\n"s, "T", "t", "D", 256, "1"},
+      {"NUL in argument", "[T]\r\nt=1\r\n", "T\0U"s, "t", "D", 256, "1"},
+      {"UTF-8", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\xE2\x82\xAC\r\n", "S", "k", "D", 256, "\xE9\x80"},
+      {"UTF-8 outside 1252", "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\xF0\x9F\x98\x80\r\n", "S", "k", "D", 256, "???"},
+      {"UTF-8 invalid", "\xEF\xBB\xBF[S]\r\nk=a\xFF\r\n", "S", "k", "D", 256, "a?"},
+      {"UTF-8 names", "\xEF\xBB\xBF[\xC3\x89]\r\n\xC3\xA9=1\r\n", "\xC9", "\xE9", "D", 256, "1"},
+      {"UTF-16LE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xE9\0\r\0"s, "S", "k", "D", 256, "\xE9"},
+      {"UTF-16BE", "\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v"s, "S", "k", "D", 256, "v"},
+      {"UTF-16 odd byte", "\xFF\xFE[\0S\0]\0\n\0k\0=\0v\0w"s, "S", "k", "D", 256, "vw"},
+  };
+  for (const ReadRow& row : rows) {
+    ProfileFile p = ProfileFile::Parse(row.file);
+    EXPECT_EQ(p.GetString(row.section, row.key, row.def, row.size), row.expected)
+        << row.what;
+    EXPECT_FALSE(p.changed()) << row.what;
+  }
+}
+
+struct Op {
+  enum Kind { kWrite, kRemoveKey, kRemoveSection } kind;
+  std::string section, key, value;
+};
+
+void Apply(ProfileFile& p, const Op& op) {
+  switch (op.kind) {
+    case Op::kWrite: p.SetString(op.section, op.key, op.value); break;
+    case Op::kRemoveKey: p.RemoveKey(op.section, op.key); break;
+    case Op::kRemoveSection: p.RemoveSection(op.section); break;
+  }
+}
+
+struct WriteRow {
+  const char* what;
+  std::string file;
+  std::vector<Op> ops;
+  std::string expected;  // "" with changed == false: nothing to write
+};
+
+TEST(ProfileWrite, LaysOutTheFileAsThePlatformDoes) {
+  const Op::Kind W = Op::kWrite, K = Op::kRemoveKey, X = Op::kRemoveSection;
+  const std::vector<WriteRow> rows = {
+      {"update keeps spelling", "[Sec]\r\nKey=old\r\n", {{W, " sec ", " KEY ", " new "}},
+       "[Sec]\r\nKey=new\r\n"},
+      {"new key, new section", "[Sec]\r\nKey=x\r\n",
+       {{W, "Sec", "Key2", "\tv"}, {W, " New ", " nk ", " v "}, {W, "Sec", "z", "1"}},
+       "[Sec]\r\nKey=x\r\nKey2=v\r\nz=1\r\n[New]\r\nnk=v\r\n"},
+      {"quotes stored as given", "[S]\r\n", {{W, "S", "k", "\"x\""}, {W, "S", "e", ""}},
+       "[S]\r\nk=\"x\"\r\ne=\r\n"},
+      {"duplicates: first section", "[S]\r\nk=1\r\n[S]\r\nk=2\r\nj=3\r\n",
+       {{W, "S", "k", "9"}, {W, "S", "j", "8"}},
+       "[S]\r\nk=9\r\nj=8\r\n[S]\r\nk=2\r\nj=3\r\n"},
+      {"duplicates: first key", "[S]\r\nk=1\r\nK=2\r\n", {{K, "S", "k", ""}}, "[S]\r\nK=2\r\n"},
+      {"remove first section", "[S]\r\nK=1\r\n[T]\r\nt=1\r\n[s]\r\nk=2\r\n",
+       {{X, "S", "", ""}}, "[T]\r\nt=1\r\n[s]\r\nk=2\r\n"},
+      {"line without '=' updated", "[S]\r\nk\r\nk=1\r\n", {{W, "S", "k", "2"}},
+       "[S]\r\nk=2\r\nk=1\r\n"},
+      {"comments kept", "; top\r\n[S]\r\n; c1\r\nk=1\r\n# c2\r\nnoeq\r\n",
+       {{W, "S", "k", "2"}, {W, "S", "n", "3"}},
+       "; top\r\n[S]\r\n; c1\r\nk=2\r\n# c2\r\nnoeq\r\nn=3\r\n"},
+      {"blank lines and indentation dropped",
+       "; head\r\n\r\n[A]\r\n  a = 1  \r\n  ;  c = 1  \r\nx\r\n\r\n[B]\r\nb=1\r\n",
+       {{W, "B", "b", "2"}}, "; head\r\n[A]\r\na=1\r\n;  c=1\r\nx\r\n[B]\r\nb=2\r\n"},
+      {"LF and CR become CRLF", "[S]\nk=v\r[T]\nt=1", {{W, "U", "u", "3"}},
+       "[S]\r\nk=v\r\n[T]\r\nt=1\r\n[U]\r\nu=3\r\n"},
+      {"removals", "[A]\r\na=1\r\nb=2\r\n[B]\r\n; cb\r\nc=3\r\n[C]\r\nd=4\r\n",
+       {{K, "A", "a", ""}, {X, "B", "", ""}, {K, "C", "d", ""}}, "[A]\r\nb=2\r\n[C]\r\n"},
+      {"top section written first", "[S]\r\n", {{W, "", "e", "v"}}, "e=v\r\n[S]\r\n"},
+      {"remove top section", "x=1\r\n[S]\r\nk=1\r\n", {{X, "", "", ""}}, "[S]\r\nk=1\r\n"},
+      {"header text dropped", "[S] x\r\nk=v\r\n", {{W, "S", "k", "2"}}, "[S]\r\nk=2\r\n"},
+      {"[S is no header", "[S\r\nk=v\r\n", {{W, "S", "k", "2"}}, "[S\r\nk=v\r\n[S]\r\nk=2\r\n"},
+      {"empty header kept", "[S]\r\nk=1\r\n[]\r\ne=1\r\n", {{W, "S", "k", "2"}},
+       "[S]\r\nk=2\r\n[]\r\ne=1\r\n"},
+      {"NUL cut written", "[S]\r\nk=a\0b\r\n\0z=2\r\n"s, {{W, "S", "n", "1"}},
+       "[S]\r\nk=a\r\n=2\r\nn=1\r\n"},
+      {"line ends in values not escaped", "[S]\r\n", {{W, "S", "k", "a\r\nb"}},
+       "[S]\r\nk=a\r\nb\r\n"},
+      {"value cut at NUL", "[S]\r\n", {{W, "S", "k", "a\0b"s}}, "[S]\r\nk=a\r\n"},
+      {"UTF-8 kept", "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\r\n", {{W, "S", "u", "\xE9\x80"}},
+       "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\r\nu=\xC3\xA9\xE2\x82\xAC\r\n"},
+      {"UTF-16LE kept", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x00\xD8\r\0"s, {{W, "S", "j", "\xE9"}},
+       "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x00\xD8\r\0\n\0j\0=\0\xE9\0\r\0\n\0"s},
+      {"UTF-16BE kept", "\xFE\xFF"s, {{W, "S", "k", "v"}},
+       "\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n"s},
+      {"same value", "[S]\r\n\r\nk=1\r\n", {{W, "S", "K", " 1"}}, ""},
+      {"missing key and section", "[S]\r\n\r\nk=1\r\n",
+       {{K, "S", "x", ""}, {X, "T", "", ""}, {K, "T", "k", ""}}, ""},
+  };
+  for (const WriteRow& row : rows) {
+    ProfileFile p = ProfileFile::Parse(row.file);
+    for (const Op& op : row.ops) Apply(p, op);
+    EXPECT_EQ(p.changed(), !row.expected.empty()) << row.what;
+    if (p.changed()) EXPECT_EQ(p.Serialize(), row.expected) << row.what;
+  }
+}
+
+TEST(ProfileWrite, ChangesAreSeenByLaterReads) {
+  ProfileFile p = ProfileFile::Parse("[S]\r\nk=1\r\nk=2\r\n");
+  p.SetString("S", "k", "x");
+  EXPECT_EQ(p.GetString("s", "K", "D"), "x");
+  p.RemoveKey("S", "k");
+  EXPECT_EQ(p.GetString("S", "k", "D"), "2");  // the next one shows
+  p.SetString("T", "t", "\"q\"");
+  EXPECT_EQ(p.GetString("t", "T", "D"), "q");
+  p.RemoveSection("T");
+  EXPECT_EQ(p.GetString("T", "t", "D"), "D");
+}
+
+// Any bytes give a profile; writing it out and reading it again settles
+// after one round (a nameless line without '=' becomes blank and goes).
+TEST(ProfileBadInput, BinaryJunkNeverBreaksTheEngine) {
+  std::uint64_t state = 12345;
+  auto next = [&state]() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<unsigned>(state >> 33);
+  };
+  const char kAlphabet[] = "[]=;\"' \t\r\n\0\x1a" "ab\xC3\xA9\xFF\xFE\xEF\xBB\xBF";
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    int n = static_cast<int>(next() % 200);
+    for (int i = 0; i < n; ++i) {
+      bytes += next() % 3 == 0 ? static_cast<char>(next())
+                               : kAlphabet[next() % (sizeof kAlphabet - 1)];
+    }
+    if (round % 5 == 0) bytes.insert(0, round % 10 == 0 ? "\xFF\xFE" : "\xEF\xBB\xBF");
+    ProfileFile p = ProfileFile::Parse(bytes);
+    p.GetString("a", "b", "D", 3);
+    p.SetString("a", "b", "c");
+    p.RemoveKey("", "a");
+    const std::string once = ProfileFile::Parse(p.Serialize()).Serialize();
+    EXPECT_EQ(ProfileFile::Parse(once).Serialize(), once) << "round " << round;
+    EXPECT_EQ(p.GetString("a", "b", "D"), "c");
+  }
+}
+
+TEST(ProfileBadInput, LongLinesAndHugeFiles) {
+  const std::string long_value(100000, 'x');
+  ProfileFile p = ProfileFile::Parse("[S]\r\nk=" + long_value + "\r\nj=1");
+  EXPECT_EQ(p.GetString("S", "k", "D"), std::string(255, 'x'));
+  EXPECT_EQ(p.GetString("S", "k", "D", 200000), long_value);
+  EXPECT_EQ(p.GetString("S", "j", "D"), "1");  // the cut-off last line
+
+  std::string header_only(100000, '[');
+  EXPECT_EQ(ProfileFile::Parse(header_only).GetString("", "[", "D"), "D");
+
+  // Many lines, many sections, one with every key twice.
+  std::string big;
+  for (int s = 0; s < 2000; ++s) big += "[S" + std::to_string(s) + "]\nk=" + std::to_string(s) + "\n";
+  for (int k = 0; k < 50000; ++k) big += "key" + std::to_string(k % 25000) + "=" + std::to_string(k) + "\n";
+  ProfileFile q = ProfileFile::Parse(big);
+  EXPECT_EQ(q.GetString("s1999", "K", "D"), "1999");
+  EXPECT_EQ(q.GetString("S1999", "key24999", "D"), "24999");
+  q.RemoveKey("S1999", "KEY7");
+  EXPECT_EQ(q.GetString("S1999", "key7", "D"), "25007");
+}
+
+// The shape the library uses: a table of 1441 keys, read in full and
+// written a few keys at a time.
+TEST(ProfileTable, ReadsAndWritesAFullTable) {
+  std::string text = "[Other]\r\nLastPINRunDay=5\r\n[PINTable]\r\n";
+  for (int slot = 0; slot <= 1440; ++slot) {
+    text += std::to_string(slot) + "=" + std::to_string(slot * 7 % 9997) + "\r\n";
+  }
+  ProfileFile p = ProfileFile::Parse(text);
+  for (int slot = 0; slot <= 1440; ++slot) {
+    ASSERT_EQ(p.GetString("PINTable", std::to_string(slot), "x"),
+              std::to_string(slot * 7 % 9997));
+  }
+  p.SetString("PINTable", "720", "270E");
+  p.SetString("Other", "LastPINRunDay", "6");
+  EXPECT_EQ(p.GetString("pintable", "720", "x"), "270E");
+  std::string expected = text;
+  expected.replace(expected.find("\r\n720=") + 6, std::to_string(720 * 7 % 9997).size(), "270E");
+  expected.replace(expected.find("RunDay=5"), 8, "RunDay=6");
+  EXPECT_EQ(p.Serialize(), expected);
+}
+
+TEST(ProfileFileIo, LoadsAndSavesThroughTheEnv) {
+  TempDir dir;
+  TestEnv env;
+  const std::string path = dir.Join("p.ini");
+
+  ProfileFile missing = ProfileFile::Load(env, path);
+  EXPECT_EQ(missing.load_error(), FileError::kNotFound);
+  EXPECT_EQ(missing.GetString("S", "k", "D"), "D");
+  EXPECT_EQ(missing.Save(env, path), FileError::kNone);  // nothing to write
+  EXPECT_FALSE(dir.Exists("p.ini"));
+  missing.RemoveSection("S");
+  EXPECT_EQ(missing.Save(env, path), FileError::kNone);
+  EXPECT_FALSE(dir.Exists("p.ini"));  // a removal from nothing creates nothing
+
+  missing.SetString("S", "k", "v");
+  EXPECT_EQ(missing.Save(env, path), FileError::kNone);
+  EXPECT_FALSE(missing.changed());
+  EXPECT_EQ(dir.ReadFile("p.ini"), "[S]\r\nk=v\r\n");
+
+  ProfileFile loaded = ProfileFile::Load(env, path);
+  EXPECT_EQ(loaded.load_error(), FileError::kNone);
+  EXPECT_EQ(loaded.GetString("s", "K", "D"), "v");
+  loaded.SetString("S", "k", "w");
+  env.FailWrite("p.ini", FileError::kSharing);
+  EXPECT_EQ(loaded.Save(env, path), FileError::kSharing);
+  EXPECT_TRUE(loaded.changed());  // still to be written
+  EXPECT_EQ(dir.ReadFile("p.ini"), "[S]\r\nk=v\r\n");
+  env.ClearFailures();
+  EXPECT_EQ(loaded.Save(env, path), FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("p.ini"), "[S]\r\nk=w\r\n");
+
+  const std::string no_folder = JoinPath(env, dir.Join("none"), "p.ini");
+  ProfileFile orphan = ProfileFile::Load(env, no_folder);
+  EXPECT_EQ(orphan.load_error(), FileError::kBadPath);
+  orphan.SetString("S", "k", "v");
+  EXPECT_EQ(orphan.Save(env, no_folder), FileError::kBadPath);
+  EXPECT_TRUE(orphan.changed());
+}
+
+}  // namespace
+}  // namespace zolt
