@@ -8,7 +8,8 @@
 #
 # cmake -DPROGRAM=... -DLIBRARY=... -DSTATION=... [-DEMULATOR=...]
 #       [-DWINDOWS_PATHS=ON] [-DXVFB=ON] [-DSIMULATED_TIME="2010-06-15 10:00"]
-#       [-DARGS=a;b] [-DTIMEOUT=seconds] -P run_in_station.cmake
+#       [-DARGS=a;b] [-DENV=NAME=value;...] [-DTIMEOUT=seconds]
+#       -P run_in_station.cmake
 # With WINDOWS_PATHS the paths are written as Wine sees them (drive Z: is
 # the Linux root); with XVFB the program runs on a virtual X display.
 foreach(var PROGRAM LIBRARY STATION)
@@ -48,6 +49,13 @@ set(ENV{ZOLT_STATION} "${station_seen}")
 if(DEFINED SIMULATED_TIME)
   set(ENV{ZOLT_SIMULATED_TIME} "${SIMULATED_TIME}")
 endif()
+foreach(assignment IN LISTS ENV)
+  string(FIND "${assignment}" "=" eq)
+  string(SUBSTRING "${assignment}" 0 ${eq} name)
+  math(EXPR value_start "${eq} + 1")
+  string(SUBSTRING "${assignment}" ${value_start} -1 value)
+  set(ENV{${name}} "${value}")
+endforeach()
 
 set(launcher)
 if(XVFB)
