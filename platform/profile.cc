@@ -268,11 +268,10 @@ struct ProfileFile::Impl {
 
   bool unicode() const { return encoding != Encoding::kAnsi; }
 
-  // An argument as held text: cut at NUL (it is a C string), optionally
-  // trimmed, converted to UTF-8 for a Unicode file.
-  std::string Held(std::string_view arg, bool trim) const {
-    arg = CutAtNul(arg);
-    if (trim) arg = Trim(arg);
+  // An argument as held text: cut at NUL (it is a C string), trimmed,
+  // converted to UTF-8 for a Unicode file.
+  std::string Held(std::string_view arg) const {
+    arg = Trim(CutAtNul(arg));
     if (!unicode()) return std::string(arg);
     std::string out;
     out.reserve(arg.size());
@@ -410,10 +409,10 @@ std::string ProfileFile::GetString(std::string_view section,
                                    std::size_t size) const {
   std::string text;
   bool found = false;
-  std::size_t s = impl_->FindSection(impl_->Held(section, true));
+  std::size_t s = impl_->FindSection(impl_->Held(section));
   if (s != kNotFound) {
     const Section& sec = impl_->sections[s];
-    std::size_t e = Impl::FindEntry(sec, impl_->Held(key, true));
+    std::size_t e = Impl::FindEntry(sec, impl_->Held(key));
     if (e != kNotFound && sec.entries[e].has_value) {
       text = impl_->Ansi(sec.entries[e].value);
       found = true;
@@ -435,9 +434,9 @@ std::string ProfileFile::GetString(std::string_view section,
 
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
-  std::string sec_name = impl_->Held(section, true);
-  std::string key_name = impl_->Held(key, true);
-  std::string new_value = impl_->Held(value, true);
+  std::string sec_name = impl_->Held(section);
+  std::string key_name = impl_->Held(key);
+  std::string new_value = impl_->Held(value);
   std::size_t s = impl_->FindSection(sec_name);
   if (s == kNotFound) s = impl_->AddSection(std::move(sec_name));
   Section& sec = impl_->sections[s];
@@ -454,10 +453,10 @@ void ProfileFile::SetString(std::string_view section, std::string_view key,
 }
 
 void ProfileFile::RemoveKey(std::string_view section, std::string_view key) {
-  std::size_t s = impl_->FindSection(impl_->Held(section, true));
+  std::size_t s = impl_->FindSection(impl_->Held(section));
   if (s == kNotFound) return;
   Section& sec = impl_->sections[s];
-  std::size_t e = Impl::FindEntry(sec, impl_->Held(key, true));
+  std::size_t e = Impl::FindEntry(sec, impl_->Held(key));
   if (e == kNotFound) return;
   sec.entries.erase(sec.entries.begin() + static_cast<std::ptrdiff_t>(e));
   sec.indexed = false;
@@ -465,7 +464,7 @@ void ProfileFile::RemoveKey(std::string_view section, std::string_view key) {
 }
 
 void ProfileFile::RemoveSection(std::string_view section) {
-  std::size_t s = impl_->FindSection(impl_->Held(section, true));
+  std::size_t s = impl_->FindSection(impl_->Held(section));
   if (s == kNotFound) return;
   if (s == 0) {
     // The top section has no header; the platform drops it and starts a
