@@ -1,0 +1,266 @@
+// Start-up, the Windows-version choice, the help pictures and Exit.
+#include <string>
+
+#include "setup/frm_main_layout.h"
+#include "setup/mod_declarations.h"
+#include "setup/site_paths.h"
+#include "setup/tests/setup_fixture.h"
+#include "ui/run_time_error.h"
+
+namespace zolt::setup {
+namespace {
+
+using ui::ScriptedDialogs;
+
+TEST_F(SetupTest, StartUpWithAgreeingSidesShowsBothFramesGreen) {
+  WriteProduct({});
+  WriteLibrary({});
+  int reads_when_shown = -1;
+  FrmMainHost host;
+  host.show_window = [&] { reads_when_shown = env_.reads("ostrelzoltdll.ini"); };
+  Start(host);
+
+  EXPECT_EQ(reads_when_shown, 0) << "the window shows before any file is read";
+  EXPECT_EQ(Text("lblVersion"),
+            "Version 8.4.7  creating ostrelzoltdll.ini in " + program_dir_);
+  EXPECT_EQ(Text("txtPath2CreateDLLini"), program_dir_);
+  EXPECT_EQ(Text("txtPath2OstrelINI"), product_dir_);
+  EXPECT_EQ(frm().cdPath().initial_dir, product_dir_);
+  for (int side : {0, 1}) {
+    EXPECT_EQ(Back("fraSettingsOstrel", side), kColorUsable) << side;
+    EXPECT_EQ(Back("txtSeason", side), kColorNeutralBox) << side;
+  }
+  EXPECT_EQ(Text("lblsettingsmsg", 0), "ostrel settings seem to be OK");
+  EXPECT_EQ(Text("lblsettingsmsg", 1), "DLL settings seem to be OK");
+  EXPECT_TRUE(form().Get("cmdSaveDllSettings").enabled());
+  EXPECT_TRUE(Prompts().empty());
+  EXPECT_EQ(dialogs_.CallsOf(ScriptedDialogs::Kind::kDoEvents).size(), 2u);
+
+  EXPECT_EQ(Text("lblInstructions"),
+            "            Make sure that both information boxes below are green. "
+            "This indicates that the dll settings match the installed ostrel "
+            "settings. If the DLL box on the right is red you will need to "
+            "make a new settings file, (see #2). When both boxes are green, "
+            "you can use the ostrelZOLTdll.ini file created in " +
+                program_dir_ +
+                " (wherever you are running this program from).\r\n\r\n"
+                "     Make sure the ostrelzoltdll.ini file created by this "
+                "program is in the directory where your POS executable file "
+                "and the ostrelZOLTDLL.DLL file is located.");
+  EXPECT_EQ(form().Get("Picture3").tool_tip(),
+            "Copy the ostrelzoltdll.ini file to the directory where your POS "
+            "executable file and the ostrelZOLTDLL.DLL file is located.");
+}
+
+TEST_F(SetupTest, WithoutLibraryFileTheDefaultProductFolderIsUsed) {
+  // Even with a product file in the test's product folder: nothing names it.
+  WriteProduct({});
+  Start();
+  const std::string default_folder = SitePaths::For(env_).DefaultOstrelFolder();
+  EXPECT_EQ(Text("txtPath2OstrelINI"), default_folder);
+  for (const char* box : {"txtDataPath", "txtSeason", "txtPINEncrypt",
+                          "txtPINExpiry", "txtLocation", "txtVendor"}) {
+    EXPECT_EQ(Text(box, 0), "x") << box;
+  }
+  EXPECT_EQ(Text("txtPINTablePath"), "x");
+  EXPECT_EQ(Text("lblMinutes", 1), "minutes");
+  // Both sides missing everything agree; both checks still fail.
+  EXPECT_EQ(Back("txtSeason", 1), kColorNeutralBox);
+  EXPECT_EQ(Text("lblsettingsmsg", 0), "ostrel settings are incorrect");
+  EXPECT_EQ(Text("lblsettingsmsg", 1), "DLL settings are incorrect");
+  EXPECT_FALSE(form().Get("cmdSaveDllSettings").enabled());
+  EXPECT_TRUE(Prompts().empty());
+}
+
+TEST_F(SetupTest, SecondCopyEndsBeforeShowingOrReadingAnything) {
+  WriteLibrary({});
+  bool shown = false;
+  FrmMainHost host;
+  host.another_copy_running = [] { return true; };
+  host.show_window = [&] { shown = true; };
+  Start(host);
+  EXPECT_TRUE(frm().ended());
+  EXPECT_TRUE(form().closed());
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(env_.reads("ostrelzoltdll.ini"), 0);
+  EXPECT_EQ(Text("lblVersion"), "Version");
+  EXPECT_TRUE(dialogs_.calls().empty());
+}
+
+TEST_F(SetupTest, FormLoadErrorStopsStartUpAndKeepsDesignTexts) {
+  WriteProduct({});
+  WriteLibrary({});
+  dialogs_.OnDoEvents(
+      [] { throw ui::RunTimeError(7, "Out of memory"); });
+  Start();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{"Form Load Error 7\r\n\r\nOut of memory"});
+  EXPECT_EQ(dialogs_.MsgBoxes()[0].style, ui::kMsgBoxOkOnly);
+  EXPECT_EQ(dialogs_.MsgBoxes()[0].title, "");
+  // Steps before the failure ran, the rest did not.
+  EXPECT_EQ(Text("txtPath2CreateDLLini"), program_dir_);
+  EXPECT_EQ(Text("txtPath2OstrelINI"), "path");
+  EXPECT_EQ(Text("lblInstructions"), "instructions");
+  EXPECT_EQ(form().Get("Picture1", 0).tool_tip(), "Find the ostrel.ini file");
+  EXPECT_EQ(form().Get("Picture1", 1).tool_tip(), "Find the ostrel.ini file");
+  EXPECT_EQ(form().Get("Picture2").tool_tip(),
+            "click here to verify you have a good file");
+  EXPECT_EQ(form().Get("Picture3").tool_tip(),
+            "Save the path into ostrelpath.ini");
+  EXPECT_FALSE(form().closed()) << "the window stays open as far as it got";
+}
+
+TEST_F(SetupTest, WindowsVersionSwitchesCaptionsButNotStartUpTexts) {
+  WriteProduct({});
+  WriteLibrary({});
+  Start();
+  const std::string version = Text("lblVersion");
+  const std::string instructions = Text("lblInstructions");
+
+  Click("optWindowsVersion", 1);
+  EXPECT_EQ(frm().SettingsExt(), ".dta");
+  EXPECT_EQ(Text("cmdBrowse"), "Browse for ostrel.dta");
+  EXPECT_EQ(Text("cmdSaveDllSettings"), "Write a new ostrelZOLTDLL.dta file");
+  EXPECT_EQ(Text("Label3"),
+            "Path to ostrel.dta  (this is where we will copy settings from)");
+  EXPECT_EQ(Text("Label5"),
+            "Path that the ostrelzoltdll.dta file will be created in.... "
+            "(where this program is)");
+  EXPECT_EQ(Text("fraSettingsOstrel", 0), "ostrel.dta settings");
+  EXPECT_EQ(Text("fraSettingsOstrel", 1), "ostrelZOLTDLL.dta settings");
+  EXPECT_EQ(Text("lblVersion"), version);
+  EXPECT_EQ(Text("lblInstructions"), instructions);
+  // Nothing is re-read: the library side still shows the .ini file.
+  EXPECT_EQ(Text("txtSeason", 1), "3");
+
+  // The help texts keep the extension of start-up.
+  Click("Picture1", 1);
+  Click("Picture1", 0);
+  Click("Picture2");
+  Click("Picture3");
+  const auto boxes = dialogs_.MsgBoxes();
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0].prompt,
+            "Browse for the ostrel.ini file which is located in the ostrel "
+            "data path that you should be sharing on the server or main "
+            "ostrel computer.");
+  EXPECT_EQ(boxes[1].prompt, form().Get("Picture1", 0).tool_tip());
+  EXPECT_EQ(boxes[2].prompt,
+            "If the DLL (right) box is red, Click on this button to make a new "
+            "dll settings file.");
+  EXPECT_EQ(boxes[3].prompt, form().Get("Picture3").tool_tip());
+  for (const auto& box : boxes) {
+    EXPECT_EQ(box.style, ui::kMsgBoxOkOnly);
+    EXPECT_EQ(box.title, "");
+  }
+
+  Click("optWindowsVersion", 0);
+  EXPECT_EQ(frm().SettingsExt(), ".ini");
+  for (const auto& c : ExtensionCaptions(".ini")) {
+    EXPECT_EQ(form().Get(c.control).text(), c.caption) << c.control.ToString();
+  }
+}
+
+struct ExitCase {
+  const char* name;
+  std::string library_season;
+  int answer;  // 0: no question expected
+  bool writes;
+};
+
+class ExitTest : public SetupTest,
+                 public ::testing::WithParamInterface<ExitCase> {};
+
+TEST_P(ExitTest, AsksOnlyWhenTheSidesDifferAndAlwaysEnds) {
+  const ExitCase& c = GetParam();
+  WriteProduct({});
+  LibrarySettingsText library;
+  library.season = c.library_season;
+  WriteLibrary(library);
+  Start();
+  const std::string before = LibraryFile();
+  ClearBoxes();
+  if (c.answer != 0) dialogs_.AnswerMsgBox(c.answer);
+
+  Click("cmdExit");
+
+  EXPECT_TRUE(frm().ended());
+  EXPECT_TRUE(form().closed());
+  EXPECT_EQ(dialogs_.unscripted(), 0);
+  EXPECT_EQ(dialogs_.unused_answers(), 0u);
+  const auto boxes = dialogs_.MsgBoxes();
+  if (c.answer == 0) {
+    EXPECT_TRUE(boxes.empty());
+  } else {
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].prompt,
+              "DLL config file does not match Ostrel.\r\n\r\nDo you wish to "
+              "save a new dll settings file?");
+    EXPECT_EQ(boxes[0].title, "Save new ZOLTdll settings file?");
+    EXPECT_EQ(boxes[0].style, ui::kMsgBoxYesNo);
+  }
+  EXPECT_EQ(LibraryFile() != before, c.writes);
+  if (c.writes) EXPECT_NE(LibraryFile().find("Season=3\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitTest,
+    ::testing::Values(ExitCase{"Agreeing", "3", 0, false},
+                      ExitCase{"DifferingNo", "4", ui::kMsgBoxResultNo, false},
+                      ExitCase{"DifferingYes", "4", ui::kMsgBoxResultYes, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SetupTest, LayoutFollowsTheWindowDescription) {
+  Start();
+  EXPECT_EQ(form().caption(), "ostrel Point of Sale Integration");
+  EXPECT_EQ(form().client_width(), 12390);
+  EXPECT_EQ(form().client_height(), 8895);
+  EXPECT_EQ(form().back_color(), ui::kColorWhite);
+
+  // Exit is the first control that takes the keyboard.
+  for (const auto& c : form().controls()) {
+    if (c->kind() == ui::ControlKind::kButton ||
+        c->kind() == ui::ControlKind::kTextBox ||
+        c->kind() == ui::ControlKind::kOption) {
+      EXPECT_EQ(c->key(), ui::ControlKey("cmdExit"));
+      break;
+    }
+  }
+  struct Expect {
+    ui::ControlKey key;
+    ui::Rect rect;
+    ui::ControlKey container;
+  };
+  const ui::ControlKey left("fraSettingsOstrel", 0), right("fraSettingsOstrel", 1);
+  const Expect expected[] = {
+      {{"Label1"}, {240, 240, 9855, 495}, {}},
+      {{"Picture1", 1}, {9840, 840, 735, 495}, {}},
+      {{"cmdSaveDllSettings"}, {10080, 1920, 2055, 975}, {}},
+      {{"optWindowsVersion", 1}, {8040, 2400, 2055, 375}, {}},
+      {{"fraSettingsOstrel", 1}, {5880, 3720, 5655, 3975}, {}},
+      {{"Picture1", 0}, {5400, 4920, 735, 495}, {}},
+      {{"lblVersion"}, {240, 8520, 11805, 225}, {}},
+      {{"Vendor", 0}, {0, 1320, 1335, 255}, left},
+      {{"txtDataPath", 0}, {1440, 2760, 3735, 285}, left},
+      {{"lblComputerName"}, {1440, 3120, 3495, 495}, left},
+      {{"lblMinutes", 1}, {2640, 2400, 2295, 255}, right},
+      {{"txtPINTablePath"}, {1560, 2760, 3975, 285}, right},
+      {{"cmdSaveManualSettings"}, {3720, 3120, 1575, 615}, right},
+      {{"Label7", 0}, {495, 90, 240, 315}, {"Picture1", 1}},
+  };
+  for (const Expect& e : expected) {
+    const ui::Control& c = form().Get(e.key);
+    EXPECT_EQ(c.rect(), e.rect) << e.key.ToString();
+    EXPECT_EQ(c.container(), e.container) << e.key.ToString();
+  }
+  EXPECT_EQ(Text("Label7", 0), "A");
+  EXPECT_EQ(Text("Label7", 1), "B");
+  EXPECT_EQ(form().Get("Label1").font(), (ui::Font{"MS Sans Serif", 13.5, true}));
+  EXPECT_EQ(form().Get("Label1").fore_color(), ui::kColorPureBlue);
+  EXPECT_EQ(Back("cmdBrowse"), ui::kColorGrey);
+  EXPECT_EQ(Back("cmdSaveManualSettings"), kColorUnusable);
+  EXPECT_FALSE(form().Get("cmdSaveManualSettings").visible());
+  EXPECT_TRUE(form().Get("optWindowsVersion", 0).value());
+}
+
+}  // namespace
+}  // namespace zolt::setup
