@@ -310,6 +310,35 @@ TEST_F(IssueTest, FailuresFromSettingsAndDataFolderReachTheCaller) {
   EXPECT_EQ(site.env.notices()[2].caption, kNoticeMissing);
 }
 
+TEST_F(IssueTest, DamagedFilesGiveACodeOrARebuild) {
+  std::string binary(4096, '\0');
+  for (size_t i = 0; i < binary.size(); ++i) {
+    binary[i] = static_cast<char>((i * 131 + 7) % 256);
+  }
+  const std::string damaged[] = {
+      "",
+      std::string("\0\0\0\0", 4),
+      binary,
+      "\xEF\xBB\xBF",
+      "\xFF\xFE[\0O\0",
+      "[Other]\r\nLastPINRunDay=15\r\nLastPINRunDate=2010",  // cut short
+      "[PINTable]\r\n720=",
+  };
+  const int32_t core = Query(1);
+  ASSERT_GT(core, 0);
+  for (const std::string& bytes : damaged) {
+    for (const char* file : {"PINTable.dat", "DLLPINTable.dat"}) {
+      SCOPED_TRACE(::testing::Message() << file << " of " << bytes.size()
+                                        << " bytes");
+      site.WriteData(file, bytes);
+      EXPECT_EQ(Query(1), core);  // rebuilt as it was
+    }
+    site.root().WriteFile("station/OstrelZOLTDLL.dta", bytes);
+    EXPECT_EQ(Query(1), ToInt(Code::kVendor));
+    Use(settings);
+  }
+}
+
 TEST_F(IssueTest, CostOfACall) {
   ASSERT_GT(Issue(1), 0);  // first call of the day: build
   // Another first call, with both table files deleted.
