@@ -15,8 +15,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -29,6 +32,13 @@ namespace {
 // No file of the system comes near this; a larger one is not read at all
 // rather than filling the memory of a point-of-sale station.
 constexpr off_t kMaxReadBytes = 64 * 1024 * 1024;
+
+// Another holder of the settings file (a second thread of the same point-of-
+// sale program checking it at the same instant) is waited for briefly, as
+// the Windows Env retries a sharing violation: at most kMaxTries attempts,
+// kRetryPauseMs apart, 90 ms in all, before the call reports it.
+constexpr int kMaxTries = 10;
+constexpr int kRetryPauseMs = 10;
 
 bool HasNoWriteBits(const struct stat& st) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
@@ -124,9 +134,20 @@ class LinuxEnv final : public Env {
       result = FileError::kDenied;
     } else if (HasNoWriteBits(st)) {
       result = FileError::kDenied;
-    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      // Held by another process: the sharing violation of Windows.
-      result = errno == EWOULDBLOCK ? FileError::kSharing : FileError::kOther;
+    } else {
+      // Held by another process or thread: the sharing violation of Windows.
+      for (int attempt = 1;; ++attempt) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+        if (errno != EWOULDBLOCK) {
+          result = FileError::kOther;
+          break;
+        }
+        if (attempt == kMaxTries) {
+          result = FileError::kSharing;
+          break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+      }
     }
     close(fd);
     return result;
@@ -208,19 +229,66 @@ class LinuxEnv final : public Env {
     std::string real = ResolveName(path);
     int fd = open(real.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) return nullptr;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(timeout_ms);
-    auto pause = std::chrono::microseconds(200);
-    for (;;) {
-      if (TryOfdLock(fd)) return std::make_unique<OfdLock>(fd);
-      if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
-          std::chrono::steady_clock::now() >= deadline) {
-        close(fd);
-        return nullptr;
-      }
-      std::this_thread::sleep_for(pause);
-      if (pause < std::chrono::milliseconds(10)) pause *= 2;
+    if (TryOfdLock(fd)) return std::make_unique<OfdLock>(fd);
+    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
+        timeout_ms <= 0) {
+      close(fd);
+      return nullptr;
     }
+    return WaitInKernel(fd, timeout_ms);
+  }
+
+ private:
+  // A held lock is waited for in the kernel (F_OFD_SETLKW), which hands a
+  // released lock to a waiter at once. Polling instead lets the station that
+  // just let go take the lock again before any poller looks, over and over,
+  // so that a poller can starve past the bound while the lock is busy but
+  // healthy. The wait runs on a helper thread so that the caller can give up
+  // at the bound; a helper that was given up closes its file (and with it
+  // any lock it got) when its wait ends.
+  struct KernelWait {
+    std::mutex mutex;
+    std::condition_variable done_cv;
+    bool done = false;
+    bool got = false;
+    bool abandoned = false;
+  };
+
+  static std::unique_ptr<FileLock> WaitInKernel(int fd, int timeout_ms) {
+    auto wait = std::make_shared<KernelWait>();
+    try {
+      std::thread([wait, fd] {
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        int r;
+        do {
+          r = fcntl(fd, F_OFD_SETLKW, &fl);
+        } while (r != 0 && errno == EINTR);
+        std::lock_guard<std::mutex> hold(wait->mutex);
+        wait->done = true;
+        wait->got = r == 0;
+        if (wait->abandoned) {
+          close(fd);
+        } else {
+          wait->done_cv.notify_all();
+        }
+      }).detach();
+    } catch (...) {  // no thread to be had: go on without the lock
+      close(fd);
+      return nullptr;
+    }
+    std::unique_lock<std::mutex> hold(wait->mutex);
+    if (!wait->done_cv.wait_for(hold, std::chrono::milliseconds(timeout_ms),
+                                [&] { return wait->done; })) {
+      wait->abandoned = true;  // the helper closes fd when its wait ends
+      return nullptr;
+    }
+    if (!wait->got) {
+      close(fd);
+      return nullptr;
+    }
+    return std::make_unique<OfdLock>(fd);
   }
 };
 
