@@ -14,13 +14,20 @@ namespace zolt::setup {
 
 using ui::ControlKey;
 
-FrmMain::FrmMain(ui::Dialogs& dialogs, Env& env, FrmMainHost host)
+std::unique_ptr<ui::Form> MakeFrmMainForm() {
+  auto form = std::make_unique<ui::Form>("frmMain", kFrmMainCaption,
+                                         kFrmMainWidth, kFrmMainHeight);
+  BuildFrmMain(*form);
+  return form;
+}
+
+FrmMain::FrmMain(ui::Form& form, ui::Dialogs& dialogs, Env& env,
+                 FrmMainHost host)
     : dialogs_(dialogs),
       env_(env),
       host_(std::move(host)),
       paths_(SitePaths::For(env)),
-      form_("frmMain", kFrmMainCaption, kFrmMainWidth, kFrmMainHeight) {
-  BuildFrmMain(form_);
+      form_(form) {
   // Fixed on the form: the dialog's title names ostrel.ini whatever the
   // extension in force.
   cdPath_.title = "Browse for ostrel.ini file";

@@ -12,6 +12,7 @@
 #define ZOLT_SETUP_FRM_MAIN_H_
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,9 +35,15 @@ struct FrmMainHost {
   std::function<void()> show_window;
 };
 
+// The window as designed, before start-up: every control of frmMain.
+std::unique_ptr<ui::Form> MakeFrmMainForm();
+
 class FrmMain final : public ui::FormEvents {
  public:
-  FrmMain(ui::Dialogs& dialogs, Env& env, FrmMainHost host = {});
+  // Handles the events of form (made by MakeFrmMainForm), which must
+  // outlive this object, as must dialogs and env.
+  FrmMain(ui::Form& form, ui::Dialogs& dialogs, Env& env,
+          FrmMainHost host = {});
   ~FrmMain() override;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
@@ -123,7 +130,7 @@ class FrmMain final : public ui::FormEvents {
   FrmMainHost host_;
   SitePaths paths_;
   ModDeclarations decl_;
-  ui::Form form_;
+  ui::Form& form_;
   ui::FileOpenRequest cdPath_;
   bool ended_ = false;
 };

@@ -56,8 +56,9 @@ TEST(SetupEndToEndTest, WrittenDtaMakesTheLibraryIssueTheProductsPin) {
   TestEnv env;
   env.SetExecutablePath(JoinPath(env, setup_folder, "MakeZOLTconfigurationFile.exe"));
   ui::ScriptedDialogs dialogs;
-  FrmMain frm(dialogs, env);
-  frm.form().Load();
+  auto window = MakeFrmMainForm();
+  FrmMain frm(*window, dialogs, env);
+  window->Load();
   frm.form().Click({"optWindowsVersion", 1});
   ui::FileOpenResult picked;
   picked.file_name = JoinPath(env, product, "ostrel.dta");

@@ -66,8 +66,10 @@ std::string SetupTest::LibraryFile(const std::string& ext) const {
 }
 
 FrmMain& SetupTest::Start(FrmMainHost host) {
-  frm_ = std::make_unique<FrmMain>(dialogs_, env_, std::move(host));
-  frm_->form().Load();
+  frm_.reset();
+  window_ = MakeFrmMainForm();
+  frm_ = std::make_unique<FrmMain>(*window_, dialogs_, env_, std::move(host));
+  window_->Load();
   return *frm_;
 }
 

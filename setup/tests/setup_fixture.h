@@ -60,7 +60,7 @@ class SetupTest : public ::testing::Test {
   // Creates the window and runs start-up.
   FrmMain& Start(FrmMainHost host = {});
   FrmMain& frm() { return *frm_; }
-  ui::Form& form() { return frm_->form(); }
+  ui::Form& form() { return *window_; }
 
   const std::string& Text(const char* name, int index = ui::kNoIndex) {
     return form().Get(name, index).text();
@@ -86,6 +86,7 @@ class SetupTest : public ::testing::Test {
   std::string data_dir_;
   TestEnv env_;
   ui::ScriptedDialogs dialogs_;
+  std::unique_ptr<ui::Form> window_;  // outlives frm_
   std::unique_ptr<FrmMain> frm_;
 };
 
