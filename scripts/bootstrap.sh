@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386
+  wine wine32:i386 fonts-wine
   xvfb xauth x11-apps imagemagick
   qt6-base-dev libgl-dev
   clang libclang-rt-14-dev

@@ -9,9 +9,12 @@
 # cmake -DPROGRAM=... -DLIBRARY=... -DSTATION=... [-DEMULATOR=...]
 #       [-DWINDOWS_PATHS=ON] [-DXVFB=ON] [-DSIMULATED_TIME="2010-06-15 10:00"]
 #       [-DARGS=a;b] [-DENV=NAME=value;...] [-DTIMEOUT=seconds]
+#       [-DPICTURE_OUT=file.png]
 #       -P run_in_station.cmake
 # With WINDOWS_PATHS the paths are written as Wine sees them (drive Z: is
-# the Linux root); with XVFB the program runs on a virtual X display.
+# the Linux root); with XVFB the program runs on a virtual X display. With
+# PICTURE_OUT the program's BMP picture (named in ARGS, relative to the
+# station) and its log are collected, the picture converted to PNG.
 foreach(var PROGRAM LIBRARY STATION)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_in_station.cmake: ${var} is not set")
@@ -69,6 +72,22 @@ execute_process(
   WORKING_DIRECTORY "${STATION}"
   TIMEOUT ${TIMEOUT}
   RESULT_VARIABLE rc)
+if(DEFINED PICTURE_OUT)
+  file(GLOB logs "${STATION}/*.log")
+  foreach(log IN LISTS logs)
+    file(READ "${log}" text)
+    message(STATUS "${log}:\n${text}")
+  endforeach()
+  file(GLOB bmps "${STATION}/*.bmp")
+  if(bmps)
+    list(GET bmps 0 bmp)
+    find_program(CONVERT convert REQUIRED)
+    execute_process(COMMAND ${CONVERT} "${bmp}" "${PICTURE_OUT}" RESULT_VARIABLE crc)
+    if(NOT crc EQUAL 0)
+      message(FATAL_ERROR "cannot convert ${bmp}")
+    endif()
+  endif()
+endif()
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${program_name} failed: ${rc}")
 endif()
