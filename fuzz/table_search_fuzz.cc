@@ -1,0 +1,101 @@
+// Fuzz target for the search of a free slot over arbitrary table files, as a
+// damaged or foreign PINTable.dat / DLLPINTable.dat would present them. The
+// input is:
+//   bytes 0-1  the minute of the sale (little-endian, modulo 1440)
+//   bytes 2-3  PINExpiry: 0 when the number modulo 1431 is 0, else 9 + it
+//   bytes 4-7  the length of the PINTable.dat part (modulo what is left)
+//   then the bytes of PINTable.dat, then those of DLLPINTable.dat.
+// The search must answer a slot of the window whose value can form a PIN
+// (0..64770) and that both files leave free, newer slots all being taken,
+// or sold out; nothing else.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "library/number_text.h"
+#include "library/pin_tables.h"
+#include "platform/testing/test_env.h"
+
+namespace {
+
+uint32_t Little(const uint8_t* p, int n) {
+  uint32_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = v << 8 | p[i];
+  return v;
+}
+
+[[noreturn]] void Fail(const char* what, int slot) {
+  std::fprintf(stderr, "table_search_fuzz: %s (slot %d)\n", what, slot);
+  std::abort();
+}
+
+// Whether the files leave a slot free with a value that forms a PIN.
+bool Usable(const zolt::PinTables& t, int slot, int32_t* value) {
+  const std::string key = std::to_string(slot);
+  if (zolt::ParseHex(t.pin.GetString("PINTable", key, "0")) != 0) return false;
+  *value = zolt::ParseHex(t.dll.GetString("PINTable", key, "270F"));
+  return *value >= 0 && *value <= zolt::kLargestPinValue &&
+         *value != zolt::kTakenMark && *value != zolt::kVoidMark;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 8) return 0;
+  const int minute = static_cast<int>(Little(data, 2) % 1440);
+  const uint32_t expiry_choice = Little(data + 2, 2) % 1431;
+  const int expiry = expiry_choice == 0 ? 0 : static_cast<int>(9 + expiry_choice);
+  const size_t rest = size - 8;
+  const size_t pin_size = Little(data + 4, 4) % (rest + 1);
+  const std::string_view pin_bytes(reinterpret_cast<const char*>(data + 8),
+                                   pin_size);
+  const std::string_view dll_bytes(
+      reinterpret_cast<const char*>(data + 8 + pin_size), rest - pin_size);
+
+  zolt::PinTables tables;
+  tables.pin = zolt::ProfileFile::Parse(pin_bytes);
+  tables.dll = zolt::ProfileFile::Parse(dll_bytes);
+  zolt::LibrarySettings settings;
+  settings.Vendor = 190;
+  settings.Location = 800;
+  settings.Season = 7;
+  settings.PINcrypt = 255;
+  settings.PINExpiry = expiry;
+  zolt::TestEnv env;
+  env.SetTime(zolt::At(2014, 6, 15, minute / 60, minute % 60));
+
+  zolt::FreeSlot found;
+  const zolt::Code code = zolt::FindFreeSlot(env, settings, tables, &found);
+  const int first = expiry == 0 ? 0 : (minute - expiry < 0 ? 0 : minute - expiry);
+  int newest_free = -1;
+  int32_t value = 0, newest_value = 0;
+  for (int slot = minute; slot >= first; --slot) {
+    if (Usable(tables, slot, &value)) {
+      newest_free = slot;
+      newest_value = value;
+      break;
+    }
+  }
+  if (code == zolt::Code::kSoldOut) {
+    if (newest_free >= 0) Fail("sold out with a usable slot", newest_free);
+    return 0;
+  }
+  if (code != zolt::Code::kOk) Fail("neither a slot nor sold out", -1);
+  if (found.slot < first || found.slot > minute) {
+    Fail("slot outside the window", found.slot);
+  }
+  if (found.value < 0 || found.value > zolt::kLargestPinValue) {
+    Fail("value that forms no PIN", found.slot);
+  }
+  // The largest PINcrypt term still fits the five digits of a PIN.
+  if (found.value + 3 * settings.PINcrypt > 65535) {
+    Fail("PIN core beyond 65535", found.slot);
+  }
+  if (found.slot != newest_free || found.value != newest_value) {
+    Fail("not the newest usable slot", found.slot);
+  }
+  return 0;
+}
