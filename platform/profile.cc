@@ -42,10 +42,15 @@ std::string_view TrimRight(std::string_view s) {
 
 std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
 
-// Names and values are C strings once parsed: a NUL ends them.
+// Arguments are C strings: a NUL ends them.
 std::string_view CutAtNul(std::string_view s) {
   return s.substr(0, s.find('\0'));
 }
+
+// A name or value of a line: up to a NUL, then trimmed. (The platform trims
+// before it cuts, which leaves "a " of "a \0"; the next write-out then loses
+// that blank and with it the answer a read gave.)
+std::string_view Field(std::string_view s) { return Trim(CutAtNul(s)); }
 
 // Names match without regard to ASCII case only (é and É differ).
 std::string Fold(std::string_view s) {
@@ -350,17 +355,20 @@ struct ProfileFile::Impl {
     if (line[0] == '[') {
       std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        AddSection(std::string(CutAtNul(Trim(line.substr(1, close - 1)))));
+        AddSection(std::string(Field(line.substr(1, close - 1))));
         return;
       }
     }
     Entry e;
     std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
-      e.name = CutAtNul(line);
+      e.name = Field(line);
+      // Nothing before a NUL: the line would be written out blank and then
+      // vanish, so it goes now.
+      if (e.name.empty()) return;
     } else {
-      e.name = CutAtNul(TrimRight(line.substr(0, eq)));
-      e.value = CutAtNul(TrimLeft(line.substr(eq + 1)));
+      e.name = Field(line.substr(0, eq));
+      e.value = Field(line.substr(eq + 1));
       e.has_value = true;
     }
     AddEntry(sections.back(), std::move(e));
@@ -506,6 +514,12 @@ std::string ProfileFile::Serialize() const {
   }
   switch (impl_->encoding) {
     case Encoding::kAnsi:
+      // Text that starts like a byte-order mark would be read back as
+      // Unicode; a blank line in front keeps it what it is.
+      if (text.starts_with(kUtf8Bom) || text.starts_with("\xFF\xFE") ||
+          text.starts_with("\xFE\xFF")) {
+        text.insert(0, "\r\n");
+      }
       return text;
     case Encoding::kUtf8:
       text.insert(0, kUtf8Bom);

@@ -13,7 +13,8 @@
 //    too: ';' has no meaning of its own). Lines before the first header form
 //    the nameless section "", which stays at the top.
 //  - Blanks are space, TAB, VT, FF, CR, LF and ^Z (0x1A). A NUL ends the
-//    name or value it stands in (after trimming), as in a C string.
+//    name or value it stands in, which is then trimmed; a line with nothing
+//    before its NUL is dropped.
 //  - Section and key names match without regard to ASCII case (only A-Z),
 //    after blanks are trimmed at both ends. The first matching section and
 //    the first matching entry in it win, with or without a value; duplicates
@@ -27,7 +28,8 @@
 //  - CRLF, LF and CR line ends are read. Serialize() lays the whole file out
 //    anew with CRLF: "[name]", "name=value" or "name", blank lines dropped.
 //    A write that changes nothing (same value, missing key) leaves the
-//    profile unchanged. A new key goes at the end of its section, a new
+//    profile unchanged. Written-out text reads back the same: text without
+//    a BOM that would start like one gets a blank line in front. A new key goes at the end of its section, a new
 //    section at the end of the file.
 //  - Without a byte-order mark the file is Windows-1252 bytes, kept as they
 //    are. A UTF-8 BOM file is read as UTF-8 (bad sequences become U+FFFD)

@@ -83,7 +83,8 @@ TEST(ProfileRead, FollowsThePlatformRows) {
       {"[] unreachable", "[]\r\ne=1\r\n", "", "e", "D", 256, "D"},
       {"NUL ends value", "[S]\r\nk=a\0b\r\n"s, "S", "k", "D", 256, "a"},
       {"NUL ends name", "[S]\r\nj\0x=1\r\n"s, "S", "j", "D", 256, "1"},
-      {"NUL after trim", "[S]\r\nq = a \0\r\n"s, "S", "q", "D", 256, "a "},
+      {"trimmed after NUL", "[S]\r\nq = a \0\r\n"s, "S", "q", "D", 256, "a"},
+      {"nothing before NUL", "[S]\r\n\0x\r\n=v\r\n"s, "S", "", "D", 256, "v"},
       {"NUL in header", "[T\0U]\r\nt=1\r\n"s, "T", "t", "D", 256, "1"},
       {"NUL in argument", "[T]\r\nt=1\r\n", "T\0U"s, "t", "D", 256, "1"},
       {"UTF-8", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\xE2\x82\xAC\r\n", "S", "k", "D", 256, "\xE9\x80"},
@@ -156,8 +157,10 @@ TEST(ProfileWrite, LaysOutTheFileAsThePlatformDoes) {
       {"[S is no header", "[S\r\nk=v\r\n", {{W, "S", "k", "2"}}, "[S\r\nk=v\r\n[S]\r\nk=2\r\n"},
       {"empty header kept", "[S]\r\nk=1\r\n[]\r\ne=1\r\n", {{W, "S", "k", "2"}},
        "[S]\r\nk=2\r\n[]\r\ne=1\r\n"},
-      {"NUL cut written", "[S]\r\nk=a\0b\r\n\0z=2\r\n"s, {{W, "S", "n", "1"}},
-       "[S]\r\nk=a\r\n=2\r\nn=1\r\n"},
+      {"NUL cut written", "[S]\r\nk = a \0b\r\n\0z=2\r\n\0\r\n[ T\0]\r\n"s,
+       {{W, "S", "n", "1"}}, "[S]\r\nk=a\r\n=2\r\nn=1\r\n[T]\r\n"},
+      {"text like a BOM", "\r\n\xFF\xFEk=v\r\n", {{W, "", "j", "1"}},
+       "\r\n\xFF\xFEk=v\r\nj=1\r\n"},
       {"line ends in values not escaped", "[S]\r\n", {{W, "S", "k", "a\r\nb"}},
        "[S]\r\nk=a\r\nb\r\n"},
       {"value cut at NUL", "[S]\r\n", {{W, "S", "k", "a\0b"s}}, "[S]\r\nk=a\r\n"},
@@ -191,8 +194,8 @@ TEST(ProfileWrite, ChangesAreSeenByLaterReads) {
   EXPECT_EQ(p.GetString("T", "t", "D"), "D");
 }
 
-// Any bytes give a profile; writing it out and reading it again settles
-// after one round (a nameless line without '=' becomes blank and goes).
+// Any bytes give a profile, and a write-out reads back with the same
+// answers and writes out the same again.
 TEST(ProfileBadInput, BinaryJunkNeverBreaksTheEngine) {
   std::uint64_t state = 12345;
   auto next = [&state]() {
@@ -200,7 +203,8 @@ TEST(ProfileBadInput, BinaryJunkNeverBreaksTheEngine) {
     return static_cast<unsigned>(state >> 33);
   };
   const char kAlphabet[] = "[]=;\"' \t\r\n\0\x1a" "ab\xC3\xA9\xFF\xFE\xEF\xBB\xBF";
-  for (int round = 0; round < 300; ++round) {
+  const char* const kNames[] = {"", "a", "b", "[", "a b", "\xFF", ";"};
+  for (int round = 0; round < 500; ++round) {
     std::string bytes;
     int n = static_cast<int>(next() % 200);
     for (int i = 0; i < n; ++i) {
@@ -209,12 +213,18 @@ TEST(ProfileBadInput, BinaryJunkNeverBreaksTheEngine) {
     }
     if (round % 5 == 0) bytes.insert(0, round % 10 == 0 ? "\xFF\xFE" : "\xEF\xBB\xBF");
     ProfileFile p = ProfileFile::Parse(bytes);
-    p.GetString("a", "b", "D", 3);
     p.SetString("a", "b", "c");
     p.RemoveKey("", "a");
-    const std::string once = ProfileFile::Parse(p.Serialize()).Serialize();
-    EXPECT_EQ(ProfileFile::Parse(once).Serialize(), once) << "round " << round;
-    EXPECT_EQ(p.GetString("a", "b", "D"), "c");
+    const std::string once = p.Serialize();
+    ProfileFile q = ProfileFile::Parse(once);
+    EXPECT_EQ(q.Serialize(), once) << "round " << round;
+    for (const char* section : kNames) {
+      for (const char* key : kNames) {
+        ASSERT_EQ(q.GetString(section, key, "D", 5), p.GetString(section, key, "D", 5))
+            << "round " << round << " [" << section << "] " << key;
+      }
+    }
+    EXPECT_EQ(q.GetString("a", "b", "D"), "c");
   }
 }
 

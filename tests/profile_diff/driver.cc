@@ -225,6 +225,10 @@ class Checker {
       if (!quirk && before.where == Where::kNoFolder) {
         quirk = MissingFolderQuirk(op);
       }
+      if (!quirk && !is_read && before.where == Where::kPresent &&
+          file_.where == Where::kPresent) {
+        quirk = RewriteQuirk(before.bytes, file_.bytes);
+      }
       if (!quirk) {
         quirk = OperationQuirk(
             op, before.where == Where::kPresent && IsUnicodeFile(before.bytes),

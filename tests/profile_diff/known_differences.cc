@@ -72,6 +72,7 @@ const char* FileQuirk(std::string_view bytes) {
     return "odd number of UTF-16 bytes";
   }
   std::string text = RoughText(bytes);
+  if (text.find('\0') != std::string::npos) return "NUL bytes in lines";
   bool previous_nameless = false;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -124,6 +125,13 @@ const char* OperationQuirk(const std::vector<std::string>& op,
       }
       if (best_fit) return "best-fit character for one outside Windows-1252";
     }
+  }
+  return nullptr;
+}
+
+const char* RewriteQuirk(std::string_view before, std::string_view after) {
+  if (!IsUnicodeFile(before) && IsUnicodeFile(after)) {
+    return "text without a BOM written out like one";
   }
   return nullptr;
 }

@@ -12,8 +12,8 @@ namespace zolt::profile_diff {
 
 // A file whose layout makes the platform behave in a way the engine does not
 // copy: a header with an empty name, consecutive nameless "=value" lines,
-// invalid UTF-8 after a UTF-8 BOM, or an odd number of UTF-16 bytes.
-// Returns the reason, or nullptr.
+// NUL bytes, invalid UTF-8 after a UTF-8 BOM, or an odd number of UTF-16
+// bytes. Returns the reason, or nullptr.
 const char* FileQuirk(std::string_view bytes);
 
 // An operation (script fields) whose arguments the platform treats in a way
@@ -26,6 +26,10 @@ const char* OperationQuirk(const std::vector<std::string>& op,
 // A read in a folder that does not exist: the platform then returns a quoted
 // default with its quotes. Returns the reason, or nullptr.
 const char* MissingFolderQuirk(const std::vector<std::string>& op);
+
+// A write-out of a file without a BOM that the platform made start like one
+// (the engine puts a blank line in front). Returns the reason, or nullptr.
+const char* RewriteQuirk(std::string_view before, std::string_view after);
 
 // True when the file's text is held by the platform as Unicode (a BOM).
 bool IsUnicodeFile(std::string_view bytes);
