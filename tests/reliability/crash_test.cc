@@ -57,6 +57,7 @@ void ExpectSoundTable(const std::string& name, const std::string& bytes,
   SCOPED_TRACE(name + " after kill " + std::to_string(iteration));
   TableFile f = ReadTableFile(bytes);
   ASSERT_TRUE(f.ok) << f.error;
+  ASSERT_NE(f.run_date, 0) << "no LastPINRunDate";
   const DayTable& day = days.For(f.run_date);
   if (library_file) {
     ASSERT_EQ(f.entries.size(), static_cast<size_t>(kSlotCount));

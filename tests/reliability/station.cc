@@ -144,8 +144,10 @@ TableFile ReadTableFile(const std::string& bytes) {
       return Fail("line before any section: \"" + line + "\"");
     }
   }
-  if (f.run_day == 0 || f.run_date == 0) return Fail("no build date");
-  if (f.run_date % 100 != f.run_day) return Fail("day and date disagree");
+  if (f.run_day == 0) return Fail("no build day");
+  if (f.run_date != 0 && f.run_date % 100 != f.run_day) {
+    return Fail("day and date disagree");
+  }
   f.ok = true;
   return f;
 }

@@ -46,13 +46,14 @@ DayTable ComputeDayTable(const LocalTime& date);
 
 // A table file read strictly, as this library writes one: CRLF after every
 // line, nothing but "[Other]" and "[PINTable]" headers (once each),
-// LastPINRunDay and LastPINRunDate under [Other], and slot=XXXX entries
-// (slots 0..1440, four uppercase hex digits) under [PINTable].
+// LastPINRunDay (and LastPINRunDate, which stations that do not know it
+// leave out) under [Other], and slot=XXXX entries (slots 0..1440, four
+// uppercase hex digits) under [PINTable].
 struct TableFile {
   bool ok = false;
   std::string error;  // why not ok
   int32_t run_day = 0;
-  int32_t run_date = 0;
+  int32_t run_date = 0;  // 0: no LastPINRunDate
   std::map<int, std::string> entries;  // slot -> text
 };
 TableFile ReadTableFile(const std::string& bytes);
