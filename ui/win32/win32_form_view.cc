@@ -95,10 +95,12 @@ Win32FormView::Win32FormView(Form& form, HINSTANCE instance)
   children_.reserve(form_.controls().size());
   for (const auto& control : form_.controls()) CreateChild(*control);
   // Lightweight controls beneath the windowed ones, as in the classic
-  // toolkit (a label overlapped by a button stays behind it).
-  for (Child& c : children_) {
-    if (IsLightweight(c.control->kind())) {
-      SetWindowPos(c.hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+  // toolkit (a label overlapped by a button stays behind it); among
+  // themselves a later one stays above an earlier one (a banner label over
+  // the shape drawn behind it), so they go to the bottom last one first.
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    if (IsLightweight(it->control->kind())) {
+      SetWindowPos(it->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
@@ -257,7 +259,10 @@ void Win32FormView::Apply(Child& child, Property what) {
     case Property::kBackColor:
     case Property::kBackStyle:
     case Property::kPicture:
-      InvalidateRect(child.hwnd, nullptr, TRUE);
+      // A container's colour shows through its transparent children, so
+      // they are drawn again with it.
+      RedrawWindow(child.hwnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       break;
     case Property::kBorderStyle:
     case Property::kAlignment:
