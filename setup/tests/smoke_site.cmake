@@ -12,6 +12,10 @@
 #       [-DEMULATOR=... -DWINDOWS_PATHS=ON -DXVFB=ON] -P smoke_site.cmake
 # With WINDOWS_PATHS the station lies on the Wine prefix's drive C (STATION
 # is then a folder name there), so that the site is on "This Computer".
+#
+# The program runs one copy per user (per Wine prefix), and other build
+# folders may run this test at the same time: the runs take turns under a
+# lock beside the shared place.
 foreach(var PROGRAM STATION OUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "smoke_site.cmake: ${var} is not set")
@@ -31,11 +35,17 @@ if(WINDOWS_PATHS)
   set(seen "C:\\${STATION}")
   set(sep "\\")
   set(picture_ext bmp)
+  set(turns "${prefix}/zolt-setup-smoke.lock")
 else()
   set(station "${STATION}")
   set(seen "${STATION}")
   set(sep "/")
   set(picture_ext png)
+  set(turns "/tmp/zolt-setup-smoke.lock")
+endif()
+file(LOCK "${turns}" GUARD PROCESS TIMEOUT 600 RESULT_VARIABLE locked)
+if(NOT locked EQUAL 0)
+  message(FATAL_ERROR "cannot take a turn at ${turns}: ${locked}")
 endif()
 
 file(REMOVE_RECURSE "${station}")
