@@ -50,6 +50,9 @@ TEST(SettingsTest, PathIsTheExecutablesFolderWithTheSeparatorDoubled) {
             site.station() + sep + sep + "OstrelZOLTDLL.dta");
   site.env.SetExecutablePath("pos.exe");
   EXPECT_EQ(SettingsPath(site.env), std::string(1, sep) + "OstrelZOLTDLL.dta");
+  // No executable path at all: the root of the current drive.
+  site.env.SetExecutablePath("");
+  EXPECT_EQ(SettingsPath(site.env), std::string(1, sep) + "OstrelZOLTDLL.dta");
 }
 
 // Each row: the [Preferences] lines, the basket size, and what each export's

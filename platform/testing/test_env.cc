@@ -50,7 +50,7 @@ void TestEnv::ResetCounts() {
 }
 
 std::string TestEnv::ExecutablePath() {
-  return exe_path_.empty() ? EnvWrapper::ExecutablePath() : exe_path_;
+  return exe_path_set_ ? exe_path_ : EnvWrapper::ExecutablePath();
 }
 
 LocalTime TestEnv::Now() {

@@ -34,7 +34,12 @@ class TestEnv : public EnvWrapper {
   }
   int clock_reads() const { return clock_reads_; }
 
-  void SetExecutablePath(std::string path) { exe_path_ = std::move(path); }
+  // The executable path the Env reports; "" stands for a path that cannot be
+  // obtained.
+  void SetExecutablePath(std::string path) {
+    exe_path_ = std::move(path);
+    exe_path_set_ = true;
+  }
 
   const std::vector<Notice>& notices() const { return notices_; }
   void ClearNotices() { notices_.clear(); }
