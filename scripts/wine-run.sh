@@ -2,10 +2,18 @@
 # Runs a Windows program under 32-bit Wine, quietly and without first-run prompts.
 # Used by ctest for the cross-built tests (CMAKE_CROSSCOMPILING_EMULATOR).
 #
-# The Wine prefix is made on first use. Tests run in parallel (ctest -j2), so
-# the first runs would race to create it: creation happens once, under an
-# exclusive lock on a file beside the prefix, and a marker file inside the
-# prefix tells later runs that it is complete.
+# Tests run in parallel (ctest -j2) and share one Wine prefix, so two races
+# are kept out here:
+#  - The prefix is made on first use. Creation happens once, under an
+#    exclusive lock on a file beside the prefix; a marker file inside the
+#    prefix tells later runs that it is complete.
+#  - All programs of a prefix share one wineserver, and the first program
+#    that opens a window ties the prefix's desktop to its X display. Programs
+#    run under a display (the window smoke tests, each under its own Xvfb)
+#    therefore run one at a time and alone: they take an exclusive lock, wait
+#    for the server left by earlier programs to end, and wait again for their
+#    own server to end before letting go. Programs without a display take the
+#    same lock shared and run side by side.
 set -u
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
@@ -30,4 +38,19 @@ if [ ! -f "$ready" ]; then
   flock -u 9
   exec 9>&-
 fi
-exec wine "$@"
+
+# The lock stays with this script, not with Wine's own processes (8>&-), so
+# that a lingering wineserver never holds it.
+exec 8>"$WINEPREFIX.run.lock"
+if [ -n "${DISPLAY:-}" ]; then
+  flock -x 8
+  wineserver -w || true
+  wine "$@" 8>&-
+  rc=$?
+  wineserver -w || true
+else
+  flock -s 8
+  wine "$@" 8>&-
+  rc=$?
+fi
+exit $rc
