@@ -124,7 +124,9 @@ class LinuxEnv final : public Env {
 
   FileError CheckWritable(const std::string& path) override {
     std::string real = ResolveName(path);
-    int fd = open(real.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    // O_NONBLOCK: a named pipe in the file's place must not hold the call
+    // until some reader opens it (it fails with ENXIO, "other", instead).
+    int fd = open(real.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return FailureOf(real, errno);
     FileError result = FileError::kNone;
     struct stat st;
@@ -132,6 +134,8 @@ class LinuxEnv final : public Env {
       result = FileError::kOther;
     } else if (S_ISDIR(st.st_mode)) {
       result = FileError::kDenied;
+    } else if (!S_ISREG(st.st_mode)) {
+      result = FileError::kOther;  // a device, pipe or socket
     } else if (HasNoWriteBits(st)) {
       result = FileError::kDenied;
     } else {
@@ -184,10 +188,12 @@ class LinuxEnv final : public Env {
   FileError ReadFile(const std::string& path, std::string* contents) override {
     contents->clear();
     std::string real = ResolveName(path);
-    int fd = open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Only regular files are read: a named pipe or a device in the place of
+    // a settings or table file would hold the call or never end.
+    int fd = open(real.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return FailureOf(real, errno);
-    struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       close(fd);
       return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
     }
