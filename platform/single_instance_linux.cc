@@ -25,8 +25,7 @@ std::string LockFilePath(const std::string& name) {
 
 }  // namespace
 
-std::unique_ptr<SingleInstance> SingleInstance::Claim(
-    const std::string& name) {
+std::unique_ptr<SingleInstance> SingleInstance::Claim(const std::string& name) {
   const std::string path = LockFilePath(name);
   // O_NOFOLLOW: a link planted in /tmp by someone else is not followed.
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

@@ -1,18 +1,17 @@
 #include "platform/single_instance.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace zolt {
 namespace {
 
 std::string UniqueName() {
   return "zolt-single-instance-test-" +
-         std::to_string(std::chrono::steady_clock::now()
-                            .time_since_epoch()
-                            .count());
+         std::to_string(
+             std::chrono::steady_clock::now().time_since_epoch().count());
 }
 
 TEST(SingleInstanceTest, SecondClaimFailsWhileFirstIsHeldAndSucceedsAfter) {

@@ -4,8 +4,7 @@
 
 namespace zolt {
 
-std::unique_ptr<SingleInstance> SingleInstance::Claim(
-    const std::string& name) {
+std::unique_ptr<SingleInstance> SingleInstance::Claim(const std::string& name) {
   // "Local\": one copy per logged-on session, as a second copy would appear
   // to the same user.
   const std::string mutex_name = "Local\\" + name;

@@ -22,7 +22,8 @@ void FrmMain::Read_DLL_Info() {
   // Clear_DLL_Info.
   auto failure = Attempt([&] {
     Ctl("txtPINTablePath")
-        .SetText(ReadSetting(DllSettingsPath(), "Preferences", "Pathtopintable"));
+        .SetText(
+            ReadSetting(DllSettingsPath(), "Preferences", "Pathtopintable"));
     Ctl("txtSeason", 1)
         .SetText(ReadSetting(DllSettingsPath(), "Preferences", "Season"));
     Ctl("txtVendor", 1)

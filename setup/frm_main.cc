@@ -80,8 +80,7 @@ void FrmMain::OnClick(const ControlKey& control) {
     const std::string& name = control.name;
     if (name == "optWindowsVersion") {
       optWindowsVersion_Click(control.index);
-    } else if (name == "Picture1" || name == "Picture2" ||
-               name == "Picture3") {
+    } else if (name == "Picture1" || name == "Picture2" || name == "Picture3") {
       HelpPicture_Click(control);
     } else if (name == "cmdExit") {
       cmdExit_Click();
@@ -193,8 +192,8 @@ void FrmMain::Form_Load() {
                     "and the ostrelZOLTDLL.DLL file is located.");
   });
   if (failure) {
-    Box("Form Load Error " + std::to_string(failure->number()) + kCrLf +
-        kCrLf + failure->description());
+    Box("Form Load Error " + std::to_string(failure->number()) + kCrLf + kCrLf +
+        failure->description());
   }
 }
 

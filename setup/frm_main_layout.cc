@@ -32,8 +32,8 @@ void AddValueBox(Form& form, const ControlKey& key, const Rect& rect,
 }
 
 // A help picture: an icon on white that shows its tool tip when clicked.
-ui::Control& AddHelpPicture(Form& form, const ControlKey& key,
-                            const Rect& rect, const std::string& tip) {
+ui::Control& AddHelpPicture(Form& form, const ControlKey& key, const Rect& rect,
+                            const std::string& tip) {
   return form.Add(ControlKind::kPictureBox, key, rect)
       .SetPicture("icon:question")
       .SetBackColor(ui::kColorWhite)
@@ -90,8 +90,7 @@ void AddProductFrame(Form& form) {
       .SetFontSize(13.5)
       .SetAlignment(Alignment::kCenter);
   AddSettingRows(form, 0, frame);
-  AddLabel(form, {"Label2", 0}, {0, 2760, 1335, 255}, "ostrel Data Path",
-           frame)
+  AddLabel(form, {"Label2", 0}, {0, 2760, 1335, 255}, "ostrel Data Path", frame)
       .SetAlignment(Alignment::kRight);
   AddValueBox(form, {"txtDataPath", 0}, {1440, 2760, 3735, 285}, frame);
   // Red (opaque) only when the product file lies on no known computer.
@@ -180,8 +179,8 @@ void BuildFrmMain(Form& form) {
   AddHelpPicture(form, {"Picture1", 1}, {9840, 840, 735, 495},
                  kDesignTipBrowse);
   AddHelpLetter(form, 0, "A", {"Picture1", 1});
-  form.Add(ControlKind::kButton, "cmdSaveDllSettings",
-           {10080, 1920, 2055, 975}, caption_of("cmdSaveDllSettings"))
+  form.Add(ControlKind::kButton, "cmdSaveDllSettings", {10080, 1920, 2055, 975},
+           caption_of("cmdSaveDllSettings"))
       .SetBackColor(ui::kColorLightGreen);
   AddHelpPicture(form, "Picture2", {9960, 1800, 495, 495}, kDesignTipVerify)
       .SetPicture("icon:information");

@@ -12,7 +12,7 @@
 namespace zolt::setup {
 
 inline constexpr char kFrmMainCaption[] = "ostrel Point of Sale Integration";
-inline constexpr int kFrmMainWidth = 12390;   // client area, twips
+inline constexpr int kFrmMainWidth = 12390;  // client area, twips
 inline constexpr int kFrmMainHeight = 8895;
 
 // The design-time captions and tool tips that start-up replaces.

@@ -32,7 +32,8 @@ void FrmMain::Read_Ostrel_Info() {
     // The product may store its data folder with a trailing forward slash;
     // one is dropped so that the path compares with the library's.
     if (!data_path.text().empty() && data_path.text().back() == '/') {
-      data_path.SetText(data_path.text().substr(0, data_path.text().size() - 1));
+      data_path.SetText(
+          data_path.text().substr(0, data_path.text().size() - 1));
     }
     Ctl("txtSeason", 0)
         .SetText(ReadSetting(OstrelSettingsPath(), "Security", "Season"));
@@ -40,8 +41,8 @@ void FrmMain::Read_Ostrel_Info() {
         .SetText(SiteNumberText(
             ReadSetting(OstrelSettingsPath(), kSiteSection, kSiteVendorKey)));
     Ctl("txtLocation", 0)
-        .SetText(SiteNumberText(ReadSetting(OstrelSettingsPath(), kSiteSection,
-                                            kSiteLocationKey)));
+        .SetText(SiteNumberText(
+            ReadSetting(OstrelSettingsPath(), kSiteSection, kSiteLocationKey)));
     Ctl("txtPINExpiry", 0)
         .SetText(ReadSetting(OstrelSettingsPath(), "Other", "PINExpiry"));
     ShowExpiryMeaning(0);

@@ -13,10 +13,12 @@
 namespace zolt::setup {
 
 // Error numbers of the setup program's own failures.
-inline constexpr int kErrorInvalidCall = 5;       // "Invalid procedure call or argument"
-inline constexpr int kErrorOutOfMemory = 7;       // "Out of memory"
-inline constexpr int kErrorPathFileAccess = 75;   // "Path/File access error"
-inline constexpr int kErrorNoSuchControl = 340;   // "Control array element doesn't exist"
+inline constexpr int kErrorInvalidCall =
+    5;  // "Invalid procedure call or argument"
+inline constexpr int kErrorOutOfMemory = 7;      // "Out of memory"
+inline constexpr int kErrorPathFileAccess = 75;  // "Path/File access error"
+inline constexpr int kErrorNoSuchControl =
+    340;  // "Control array element doesn't exist"
 
 // A failure of a file operation on path, as error 75 with a description that
 // names the file and the cause.

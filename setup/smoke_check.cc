@@ -34,8 +34,8 @@ bool CheckRedStart(ui::Form& form, std::ostream& log) {
                "library season " + form.Get("txtSeason", 1).text() +
                    " marked against " + form.Get("txtSeason", 0).text(),
                log);
-  ok &= Expect(form.Get("cmdSaveDllSettings").enabled(),
-               "write button enabled", log);
+  ok &= Expect(form.Get("cmdSaveDllSettings").enabled(), "write button enabled",
+               log);
   return ok;
 }
 

@@ -82,8 +82,8 @@ void FrmMain::EraseOldPINTables() {
         " because of security settings changing");
     const FileError removed = env_.RemoveFile(table);
     if (removed != FileError::kNone) {
-      Box("Can't erase " + table + kCrLf + kCrLf + "Cause: " +
-          FileErrorName(removed) + "." + kCrLf +
+      Box("Can't erase " + table + kCrLf + kCrLf +
+          "Cause: " + FileErrorName(removed) + "." + kCrLf +
           "Delete it once no POS station is using it: until then the "
           "stations hand out PINs made with the old settings.");
     }

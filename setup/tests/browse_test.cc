@@ -86,9 +86,9 @@ TEST_F(BrowseTest, WrongNameIsRefusedButStillNamesItsComputer) {
     // label from the picked path, not keep an old value.
     form().Get("lblComputerName").SetText("stale");
     Pick(c.picked);
-    EXPECT_EQ(Prompts(), std::vector<std::string>{
-                             "You need to select 'ostrel" + std::string(c.ext) +
-                             "' as the source file."})
+    EXPECT_EQ(Prompts(), std::vector<std::string>{"You need to select 'ostrel" +
+                                                  std::string(c.ext) +
+                                                  "' as the source file."})
         << c.picked;
     EXPECT_EQ(Text("txtPath2OstrelINI"), folder_before);
     EXPECT_EQ(Text("txtSeason", 0), "3");

@@ -10,7 +10,9 @@ namespace {
 // Counts every change that reaches the window.
 class ChangeCounter : public ui::FormObserver {
  public:
-  void OnControlChanged(const ui::Control&, ui::Property) override { ++changes; }
+  void OnControlChanged(const ui::Control&, ui::Property) override {
+    ++changes;
+  }
   void OnFormChanged(ui::Property) override { ++changes; }
   void OnCloseRequested() override {}
   int changes = 0;
@@ -109,7 +111,8 @@ TEST_F(SetupTest, WarnLabelTurnsRedForAPinTablePathLocalToThisComputer) {
       {network, false},
       {"relative", false},
       {paths.style() == PathStyle::kWindows ? "C:\\data" : "/srv/ostrel", true},
-      {paths.style() == PathStyle::kWindows ? "c:\\data" : "/mnt/ostrel", false},
+      {paths.style() == PathStyle::kWindows ? "c:\\data" : "/mnt/ostrel",
+       false},
   };
   for (const auto& c : cases) {
     form().Get("txtPINTablePath").SetText(c.path);

@@ -24,7 +24,8 @@ TEST_F(SetupTest, LibraryFileOfTheOtherExtensionIsNotRead) {
   ini.season = "8";
   WriteLibrary(ini, ".ini");
   Click("cmdReadDLLINI");
-  EXPECT_EQ(Text("txtSeason", 1), "x") << "the .ini file is not read under .dta";
+  EXPECT_EQ(Text("txtSeason", 1), "x")
+      << "the .ini file is not read under .dta";
 }
 
 TEST_F(SetupTest, LibraryKeysAreReadAsTheyStand) {

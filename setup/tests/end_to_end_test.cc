@@ -4,11 +4,11 @@
 // folder, as a POS program loads it) issue the PIN that the product's
 // settings give. run_station.cmake lays out the station and sets the
 // library's simulated sale time.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "OstrelZOLTDLL.h"
 #include "library/slot_pin.h"
@@ -47,14 +47,16 @@ TEST(SetupEndToEndTest, WrittenDtaMakesTheLibraryIssueTheProductsPin) {
   const std::string product = temp.MakeDir("product");
   const std::string setup_folder = temp.MakeDir("setup");
   const std::string data = temp.MakeDir("data");
-  temp.WriteFile("product/ostrel.dta",
-                 "[Preferences]\r\nDataPath=" + data +
-                     "\r\n[Security]\r\nSeason=7\r\n[Other]\r\nPINExpiry=0\r\n"
-                     "PINCrypt=23\r\n[Site]\r\nVendor=0187\r\nLocation=642\r\n");
+  temp.WriteFile(
+      "product/ostrel.dta",
+      "[Preferences]\r\nDataPath=" + data +
+          "\r\n[Security]\r\nSeason=7\r\n[Other]\r\nPINExpiry=0\r\n"
+          "PINCrypt=23\r\n[Site]\r\nVendor=0187\r\nLocation=642\r\n");
 
   // The installer's steps: Windows Vista, browse to the product file, write.
   TestEnv env;
-  env.SetExecutablePath(JoinPath(env, setup_folder, "MakeZOLTconfigurationFile.exe"));
+  env.SetExecutablePath(
+      JoinPath(env, setup_folder, "MakeZOLTconfigurationFile.exe"));
   ui::ScriptedDialogs dialogs;
   auto window = MakeFrmMainForm();
   FrmMain frm(*window, dialogs, env);
@@ -92,9 +94,9 @@ TEST(SetupEndToEndTest, WrittenDtaMakesTheLibraryIssueTheProductsPin) {
       SlotPinForDate(slot, kSeason, kCrypt, kVendor, kLocation, kSaleTime);
   ASSERT_LE(value, 64770);
   for (int earlier = 0; earlier < slot; ++earlier) {
-    ASSERT_NE(SlotPinForDate(earlier, kSeason, kCrypt, kVendor, kLocation,
-                             kSaleTime),
-              value)
+    ASSERT_NE(
+        SlotPinForDate(earlier, kSeason, kCrypt, kVendor, kLocation, kSaleTime),
+        value)
         << "choose another sale time";
   }
   const int32_t size = ZOLT_SIZE_MEDIUM;

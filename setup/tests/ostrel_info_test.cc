@@ -13,13 +13,23 @@ TEST(SiteNumberTextTest, WholeNumbersShowInDecimalAnythingElseIsMissing) {
     const char* value;
     const char* shown;
   } cases[] = {
-      {"190", "190"},         {"0190", "190"},       {"+190", "190"},
-      {"-5", "-5"},           {"0", "0"},            {"2147483647", "2147483647"},
+      {"190", "190"},
+      {"0190", "190"},
+      {"+190", "190"},
+      {"-5", "-5"},
+      {"0", "0"},
+      {"2147483647", "2147483647"},
       {"-2147483648", "-2147483648"},
-      {"2147483648", "x"},    // would not reach the library as itself
-      {"4294967486", "x"},    {"190abc", "x"},       {"19 0", "x"},
-      {"190.0", "x"},         {"1e2", "x"},          {"", "x"},
-      {"+", "x"},             {"x", "x"},            {"&HBE", "x"},
+      {"2147483648", "x"},  // would not reach the library as itself
+      {"4294967486", "x"},
+      {"190abc", "x"},
+      {"19 0", "x"},
+      {"190.0", "x"},
+      {"1e2", "x"},
+      {"", "x"},
+      {"+", "x"},
+      {"x", "x"},
+      {"&HBE", "x"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SiteNumberText(c.value), c.shown) << "'" << c.value << "'";

@@ -51,8 +51,7 @@ std::string SetupTest::LibraryFileText(LibrarySettingsText s) const {
   return text;
 }
 
-void SetupTest::WriteProduct(const ProductSettings& s,
-                             const std::string& ext) {
+void SetupTest::WriteProduct(const ProductSettings& s, const std::string& ext) {
   temp_.WriteFile("product/ostrel" + ext, ProductFileText(s));
 }
 

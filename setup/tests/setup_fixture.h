@@ -5,11 +5,11 @@
 #ifndef ZOLT_SETUP_TESTS_SETUP_FIXTURE_H_
 #define ZOLT_SETUP_TESTS_SETUP_FIXTURE_H_
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"

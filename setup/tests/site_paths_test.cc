@@ -16,7 +16,8 @@ TEST(SitePathsTest, LocateTellsWhichComputerHoldsAPath) {
     Kind kind;
     const char* server_part;
   } cases[] = {
-      {PathStyle::kWindows, "\\\\server\\share\\ostrel", Kind::kNetwork, "\\\\server\\"},
+      {PathStyle::kWindows, "\\\\server\\share\\ostrel", Kind::kNetwork,
+       "\\\\server\\"},
       {PathStyle::kWindows, "\\\\server", Kind::kNetwork, ""},
       {PathStyle::kWindows, "\\\\\\x", Kind::kNetwork, "\\\\\\"},
       {PathStyle::kWindows, "C:\\ostrel", Kind::kThisComputer, ""},
@@ -35,7 +36,8 @@ TEST(SitePathsTest, LocateTellsWhichComputerHoldsAPath) {
       {PathStyle::kLinux, "/media/usb", Kind::kUnknown, ""},
       {PathStyle::kLinux, "/net/server/ostrel", Kind::kUnknown, ""},
       {PathStyle::kLinux, "/run/media/user/disk", Kind::kUnknown, ""},
-      {PathStyle::kLinux, "/run/user/1000/gvfs/smb-share:server=s/x", Kind::kUnknown, ""},
+      {PathStyle::kLinux, "/run/user/1000/gvfs/smb-share:server=s/x",
+       Kind::kUnknown, ""},
       {PathStyle::kLinux, "ostrel", Kind::kUnknown, ""},
       {PathStyle::kLinux, "", Kind::kUnknown, ""},
       {PathStyle::kLinux, "C:\\ostrel", Kind::kUnknown, ""},

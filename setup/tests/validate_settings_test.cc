@@ -29,7 +29,8 @@ class ValidateTest : public SetupTest {
   std::string PathWarningBox() const {
     const std::string folder =
         "'" + SitePaths::For(env_).ProductInstallFolderText() + "'";
-    return Lines({"WARNING! ", "", folder, "is not a valid path UNLESS there is",
+    return Lines({"WARNING! ", "", folder,
+                  "is not a valid path UNLESS there is",
                   "ONLY ONE POS COMPUTER and", "it has ostrel installed.", "",
                   "Ostrel data needs to be located in a different folder",
                   "other than " + folder,
@@ -57,7 +58,8 @@ TEST_F(ValidateTest, PinsOffThenPathWarningThenRed) {
 
 TEST_F(ValidateTest, PathWarningIsAdviceOnly) {
   const bool windows = SitePaths::For(env_).style() == PathStyle::kWindows;
-  SetProduct("txtDataPath", windows ? "C:\\PROGRAM FILES\\OSTREL" : "/opt/ostrel");
+  SetProduct("txtDataPath",
+             windows ? "C:\\PROGRAM FILES\\OSTREL" : "/opt/ostrel");
   EXPECT_TRUE(frm().Validate_Ostrel_Info());
   EXPECT_EQ(Prompts(), std::vector<std::string>{PathWarningBox()});
   EXPECT_EQ(Back("fraSettingsOstrel", 0), kColorUsable);
@@ -91,15 +93,16 @@ TEST_F(ValidateTest, EveryMissingBoxFailsItsSideAndUpperCaseXDoesNot) {
     form().Get(box, 0).SetText("x");
     EXPECT_FALSE(frm().Validate_Ostrel_Info()) << box;
 
-    const ui::ControlKey library_box =
-        std::string(box) == "txtDataPath" ? ui::ControlKey("txtPINTablePath")
-                                          : ui::ControlKey(box, 1);
+    const ui::ControlKey library_box = std::string(box) == "txtDataPath"
+                                           ? ui::ControlKey("txtPINTablePath")
+                                           : ui::ControlKey(box, 1);
     EXPECT_TRUE(frm().Validate_DLL_Info()) << box;
     form().Get(library_box).SetText("x");
     EXPECT_FALSE(frm().Validate_DLL_Info()) << box;
     EXPECT_EQ(Text("lblsettingsmsg", 1), "DLL settings are incorrect");
     EXPECT_EQ(Back("fraSettingsOstrel", 1), kColorUnusable);
-    EXPECT_TRUE(Prompts().empty()) << box << ": a missing path is not looked for";
+    EXPECT_TRUE(Prompts().empty())
+        << box << ": a missing path is not looked for";
   }
 }
 
@@ -110,14 +113,14 @@ TEST_F(ValidateTest, MissingPinTableFolderIsReportedButPasses) {
   EXPECT_EQ(Text("lblsettingsmsg", 1), "DLL settings seem to be OK");
   EXPECT_EQ(Back("fraSettingsOstrel", 1), kColorUsable);
   const auto FolderBox = [](const std::string& path, const std::string& ext) {
-    return Lines({"The datapath '" + path,
-                  "to dllpintable.dat inside ostrelzoltdll" + ext +
-                      " does not exist on this computer.",
-                  "", "Check that the path indicated below exists on this computer.",
-                  "Check for:    " + path, "",
-                  "The dll will return -610 errors with the data path above.",
-                  "This path needs to be fixed in the ostrelzoltdll" + ext +
-                      " file."});
+    return Lines(
+        {"The datapath '" + path,
+         "to dllpintable.dat inside ostrelzoltdll" + ext +
+             " does not exist on this computer.",
+         "", "Check that the path indicated below exists on this computer.",
+         "Check for:    " + path, "",
+         "The dll will return -610 errors with the data path above.",
+         "This path needs to be fixed in the ostrelzoltdll" + ext + " file."});
   };
   EXPECT_EQ(Prompts(), std::vector<std::string>{FolderBox(missing, ".ini")});
 
@@ -129,8 +132,8 @@ TEST_F(ValidateTest, MissingPinTableFolderIsReportedButPasses) {
     form().Get("txtPINTablePath").SetText(path);
     EXPECT_TRUE(frm().Validate_DLL_Info());
   }
-  EXPECT_EQ(Prompts(),
-            (std::vector<std::string>{FolderBox(file, ".dta"), FolderBox("", ".dta")}));
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{FolderBox(file, ".dta"),
+                                                 FolderBox("", ".dta")}));
 }
 
 TEST_F(ValidateTest, LibrarySideHasNoPinsOffTestAndNoPathWarning) {

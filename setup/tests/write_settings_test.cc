@@ -68,7 +68,8 @@ TEST_F(WriteTest, RefusedProductCheckWritesNothing) {
   EXPECT_EQ(Back("txtSeason", 1), kColorMismatch) << "nothing re-read";
 }
 
-TEST_F(WriteTest, SeasonChangeErasesBothTablesInOrderThenASecondWriteErasesNone) {
+TEST_F(WriteTest,
+       SeasonChangeErasesBothTablesInOrderThenASecondWriteErasesNone) {
   LibrarySettingsText library;
   library.season = "4";
   library.ostrel_path = kAbsent;
@@ -79,16 +80,18 @@ TEST_F(WriteTest, SeasonChangeErasesBothTablesInOrderThenASecondWriteErasesNone)
   ClearBoxes();
 
   Click("cmdSaveDllSettings");
-  EXPECT_EQ(Prompts(),
-            Then(SuccessBoxes(),
-                 {"erasing DLLPINTable.dat because of security settings changing",
-                  "erasing PINTable.dat because of security settings changing"}));
+  EXPECT_EQ(
+      Prompts(),
+      Then(SuccessBoxes(),
+           {"erasing DLLPINTable.dat because of security settings changing",
+            "erasing PINTable.dat because of security settings changing"}));
   EXPECT_FALSE(TableExists("DLLPINTable.dat"));
   EXPECT_FALSE(TableExists("PINTable.dat"));
   EXPECT_EQ(LibraryFile(),
             "[Preferences]\r\nPathtopintable=" + data_dir_ +
                 "\r\nVendor=190\r\nLocation=417\r\nSeason=3\r\nPINExpiry=30\r\n"
-                "PINCrypt=11\r\nOstrelPath=" + product_dir_ + "\r\n")
+                "PINCrypt=11\r\nOstrelPath=" +
+                product_dir_ + "\r\n")
       << "existing keys in place, the new one at the end";
   // The library side is read again, grey, and its check stands.
   EXPECT_EQ(Text("txtSeason", 1), "3");
@@ -134,10 +137,11 @@ TEST_F(WriteTest, MissingTableIsNamedAndTheOtherStillErased) {
   StartWith(library);
   fs::remove(Join(data_dir_, "DLLPINTable.dat"));
   Click("cmdSaveDllSettings");
-  EXPECT_EQ(Prompts(),
-            Then(SuccessBoxes(),
-                 {"Can't find " + Join(data_dir_, "DLLPINTable.dat"),
-                  "erasing PINTable.dat because of security settings changing"}));
+  EXPECT_EQ(
+      Prompts(),
+      Then(SuccessBoxes(),
+           {"Can't find " + Join(data_dir_, "DLLPINTable.dat"),
+            "erasing PINTable.dat because of security settings changing"}));
   EXPECT_FALSE(TableExists("PINTable.dat"));
 }
 
@@ -149,10 +153,11 @@ TEST_F(WriteTest, TablesAreLookedForWhereTheOldSettingsPointed) {
   library.pintable = old_data;
   StartWith(library);  // tables also in the new data folder
   Click("cmdSaveDllSettings");
-  EXPECT_EQ(Prompts(),
-            Then(SuccessBoxes(),
-                 {"erasing DLLPINTable.dat because of security settings changing",
-                  "Can't find " + Join(old_data, "PINTable.dat")}));
+  EXPECT_EQ(
+      Prompts(),
+      Then(SuccessBoxes(),
+           {"erasing DLLPINTable.dat because of security settings changing",
+            "Can't find " + Join(old_data, "PINTable.dat")}));
   EXPECT_FALSE(temp_.Exists("old-data/DLLPINTable.dat"));
   EXPECT_TRUE(TableExists("DLLPINTable.dat"));
   EXPECT_TRUE(TableExists("PINTable.dat"));
@@ -170,8 +175,9 @@ TEST_F(WriteTest, FirstWriteWithoutLibraryFileLooksInTheMarkerFolder) {
   ASSERT_EQ(Back("txtSeason", 1), kColorMismatch);
   ClearBoxes();
   Click("cmdSaveDllSettings");
-  EXPECT_EQ(Prompts(), Then(SuccessBoxes(), {"Can't find " + Join("x", "DLLPINTable.dat"),
-                                             "Can't find " + Join("x", "PINTable.dat")}));
+  EXPECT_EQ(Prompts(),
+            Then(SuccessBoxes(), {"Can't find " + Join("x", "DLLPINTable.dat"),
+                                  "Can't find " + Join("x", "PINTable.dat")}));
   EXPECT_EQ(LibraryFile(), Written());
   EXPECT_EQ(Back("fraSettingsOstrel", 1), kColorUsable);
 }
@@ -199,8 +205,9 @@ TEST_F(WriteTest, FailedWriteIsReportedAndNothingIsErased) {
     const std::string path = Join(program_dir_, "ostrelzoltdll.ini");
     const std::string before = LibraryFile();
     if (read_only_file) {
-      fs::permissions(path, fs::perms::owner_write | fs::perms::group_write |
-                                fs::perms::others_write,
+      fs::permissions(path,
+                      fs::perms::owner_write | fs::perms::group_write |
+                          fs::perms::others_write,
                       fs::perm_options::remove);
     } else {
       env_.FailWrite("ostrelzoltdll.ini", FileError::kSharing);
@@ -208,13 +215,17 @@ TEST_F(WriteTest, FailedWriteIsReportedAndNothingIsErased) {
     Click("cmdSaveDllSettings");
     const auto boxes = Prompts();
     ASSERT_EQ(boxes.size(), 1u) << read_only_file;
-    const std::string cause = read_only_file ? "access denied" : "sharing violation";
-    EXPECT_EQ(boxes[0], "Write DLL .ini Settings Error 75\r\n\r\nPath/File access "
-                        "error: cannot write '" + path + "' (" + cause + ")");
+    const std::string cause =
+        read_only_file ? "access denied" : "sharing violation";
+    EXPECT_EQ(boxes[0],
+              "Write DLL .ini Settings Error 75\r\n\r\nPath/File access "
+              "error: cannot write '" +
+                  path + "' (" + cause + ")");
     EXPECT_EQ(LibraryFile(), before);
     EXPECT_TRUE(TableExists("DLLPINTable.dat"));
     EXPECT_TRUE(TableExists("PINTable.dat"));
-    EXPECT_EQ(Back("txtSeason", 1), kColorMismatch) << "the old settings still show";
+    EXPECT_EQ(Back("txtSeason", 1), kColorMismatch)
+        << "the old settings still show";
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
     env_.ClearFailures();
   }
@@ -227,13 +238,15 @@ TEST_F(WriteTest, TableThatCannotBeDeletedIsReportedAndTheNextIsTried) {
   env_.FailRemove("DLLPINTable.dat", FileError::kSharing);
   Click("cmdSaveDllSettings");
   const std::string table = Join(data_dir_, "DLLPINTable.dat");
-  EXPECT_EQ(Prompts(),
-            Then(SuccessBoxes(),
-                 {"erasing DLLPINTable.dat because of security settings changing",
-                  "Can't erase " + table + "\r\n\r\nCause: sharing violation.\r\n"
-                  "Delete it once no POS station is using it: until then the "
-                  "stations hand out PINs made with the old settings.",
-                  "erasing PINTable.dat because of security settings changing"}));
+  EXPECT_EQ(
+      Prompts(),
+      Then(SuccessBoxes(),
+           {"erasing DLLPINTable.dat because of security settings changing",
+            "Can't erase " + table +
+                "\r\n\r\nCause: sharing violation.\r\n"
+                "Delete it once no POS station is using it: until then the "
+                "stations hand out PINs made with the old settings.",
+            "erasing PINTable.dat because of security settings changing"}));
   EXPECT_TRUE(TableExists("DLLPINTable.dat"));
   EXPECT_FALSE(TableExists("PINTable.dat"));
   EXPECT_EQ(LibraryFile(), Written());
@@ -271,7 +284,8 @@ TEST_F(ManualSaveTest, AnyKeyShowsTheButtonAndASaveHidesIt) {
   Type(typed);
   EXPECT_TRUE(ButtonShown());
   Click("cmdSaveManualSettings");
-  EXPECT_EQ(Prompts(), std::vector<std::string>{"Manual Settings ini file saved"});
+  EXPECT_EQ(Prompts(),
+            std::vector<std::string>{"Manual Settings ini file saved"});
   EXPECT_FALSE(ButtonShown());
   EXPECT_EQ(LibraryFile(), ManualFile(typed));
   EXPECT_EQ(Text("txtPINTablePath"), typed) << "not read again";
@@ -284,10 +298,10 @@ TEST_F(ManualSaveTest, MissingFolderIsRefusedAndNothingWritten) {
   Click("optWindowsVersion", 1);  // the words "ini file" stay
   Type(missing);
   Click("cmdSaveManualSettings");
-  EXPECT_EQ(Prompts(), std::vector<std::string>{Lines(
-                           {"Manually entered path", missing,
-                            "to ostrel data is not a valid path.", "",
-                            "ini file settings not saved."})});
+  EXPECT_EQ(Prompts(), std::vector<std::string>{
+                           Lines({"Manually entered path", missing,
+                                  "to ostrel data is not a valid path.", "",
+                                  "ini file settings not saved."})});
   EXPECT_EQ(Back("fraSettingsOstrel", 1), kColorUnusable);
   EXPECT_FALSE(ButtonShown());
   EXPECT_EQ(LibraryFile(), before);
@@ -298,7 +312,8 @@ TEST_F(ManualSaveTest, EmptyPathAndMissingProductValuesAreWrittenAsTheyStand) {
   frm().Clear_Ostrel_Info();
   Type("");
   Click("cmdSaveManualSettings");
-  EXPECT_EQ(Prompts(), std::vector<std::string>{"Manual Settings ini file saved"});
+  EXPECT_EQ(Prompts(),
+            std::vector<std::string>{"Manual Settings ini file saved"});
   std::string expected = ManualFile("", "x");
   EXPECT_EQ(LibraryFile(), expected);
 }
@@ -308,11 +323,12 @@ TEST_F(ManualSaveTest, FailedWriteKeepsTheButton) {
   Type(data_dir_);
   env_.FailWrite("ostrelzoltdll.ini", FileError::kDenied);
   Click("cmdSaveManualSettings");
-  EXPECT_EQ(Prompts(),
-            std::vector<std::string>{
-                "Write DLL INI Settings Error 75\r\n\r\nPath/File access error: "
-                "cannot write '" + Join(program_dir_, "ostrelzoltdll.ini") +
-                "' (access denied)"});
+  EXPECT_EQ(
+      Prompts(),
+      std::vector<std::string>{
+          "Write DLL INI Settings Error 75\r\n\r\nPath/File access error: "
+          "cannot write '" +
+          Join(program_dir_, "ostrelzoltdll.ini") + "' (access denied)"});
   EXPECT_TRUE(ButtonShown());
   EXPECT_EQ(LibraryFile(), before);
 }
