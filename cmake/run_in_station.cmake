@@ -1,12 +1,15 @@
 # Lays out a point-of-sale station and runs a program there:
-#   STATION/<program>            the program (a test, or ZOLTDLLTestAPP)
+#   STATION/<program>            the program (a test, a host, or a window)
 #   STATION/<library>            OstrelZOLTDLL.dll or libOstrelZOLTDLL.so
-#   STATION/OstrelZOLTDLL.dta    the library's settings file (demo site)
+#   STATION/<copies>             every file of COPY, when given
+#   STATION/OstrelZOLTDLL.dta    the library's settings file (unless SETTINGS=OFF)
 #   STATION/data/                the shared data folder, empty
-# The library reads its settings beside the calling program, so the program
-# must run from the station. ZOLT_STATION tells it where that is.
+# The library reads its settings beside the calling program, and the setup
+# program reads and writes them beside itself, so the program must run from
+# the station. ZOLT_STATION tells it where that is.
 #
-# cmake -DPROGRAM=... -DLIBRARY=... -DSTATION=... [-DEMULATOR=...]
+# cmake -DPROGRAM=... -DSTATION=... [-DLIBRARY=...] [-DCOPY=a;b]
+#       [-DSETTINGS=OFF] [-DEMULATOR=...]
 #       [-DWINDOWS_PATHS=ON] [-DXVFB=ON] [-DSIMULATED_TIME="2010-06-15 10:00"]
 #       [-DARGS=a;b] [-DENV=NAME=value;...] [-DTIMEOUT=seconds]
 #       [-DPICTURE_OUT=file.png]
@@ -15,7 +18,7 @@
 # the Linux root); with XVFB the program runs on a virtual X display. With
 # PICTURE_OUT the program's BMP picture (named in ARGS, relative to the
 # station) and its log are collected, the picture converted to PNG.
-foreach(var PROGRAM LIBRARY STATION)
+foreach(var PROGRAM STATION)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_in_station.cmake: ${var} is not set")
   endif()
@@ -26,7 +29,7 @@ endif()
 
 file(REMOVE_RECURSE "${STATION}")
 file(MAKE_DIRECTORY "${STATION}/data")
-file(COPY "${PROGRAM}" "${LIBRARY}" DESTINATION "${STATION}")
+file(COPY "${PROGRAM}" ${LIBRARY} ${COPY} DESTINATION "${STATION}")
 
 function(as_seen_by_program path out)
   if(WINDOWS_PATHS)
@@ -37,6 +40,7 @@ endfunction()
 
 as_seen_by_program("${STATION}/data" data)
 as_seen_by_program("${STATION}" station_seen)
+if(NOT DEFINED SETTINGS OR SETTINGS)
 string(JOIN "\r\n" settings
   "[Preferences]"
   "Vendor=190"
@@ -47,6 +51,7 @@ string(JOIN "\r\n" settings
   "Pathtopintable=${data}"
   "")
 file(WRITE "${STATION}/OstrelZOLTDLL.dta" "${settings}")
+endif()
 
 set(ENV{ZOLT_STATION} "${station_seen}")
 if(DEFINED SIMULATED_TIME)
