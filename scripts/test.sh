@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, then builds and tests the native Linux
 # build, the 32-bit Windows build (its tests under Wine) and the sanitizer
-# build. Stops at the first failure.
+# build, then fuzzes briefly. Stops at the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/bootstrap.sh
@@ -16,4 +16,7 @@ run_preset() {
 run_preset linux
 run_preset windows
 run_preset sanitize
+# The fuzz targets, a short run with a fixed seed (scripts/fuzz.sh 600 for a
+# long one).
+./scripts/fuzz.sh 30
 echo "=== all tests passed"
