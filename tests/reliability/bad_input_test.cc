@@ -47,6 +47,13 @@ std::string Repeat(const std::string& s, size_t times) {
   return out;
 }
 
+// Lines repeated up to `bytes` bytes.
+std::string Fill(const std::string& line, size_t bytes) {
+  return Repeat(line, bytes / line.size());
+}
+
+constexpr size_t kHugeBytes = 4 << 20;
+
 std::string RandomBytes(size_t n, unsigned seed) {
   std::mt19937 random(seed);
   std::string out(n, '\0');
@@ -181,14 +188,14 @@ const std::vector<Case>& SettingsCases() {
       {"binary settings file (4 KiB of random bytes)",
        [](const Station& s) { s.Settings(RandomBytes(4096, 1)); }, -102, -102,
        false},
-      {"valid settings followed by 8 MiB of junk lines",
+      {"valid settings followed by 4 MiB of junk lines",
        [](const Station& s) {
-         s.Settings(s.valid() + Repeat("junk=0123456789abcdef\r\n", 8 << 20 >> 5));
+         s.Settings(s.valid() + Fill("junk=0123456789abcdef\r\n", kHugeBytes));
        },
        kProceeds, kProceeds},
-      {"8 MiB of junk lines before valid settings",
+      {"4 MiB of junk lines before valid settings",
        [](const Station& s) {
-         s.Settings(Repeat("[Junk]\r\nVendor=1\r\n", 8 << 20 >> 4) + s.valid());
+         s.Settings(Fill("[Junk]\r\nVendor=1\r\n", kHugeBytes) + s.valid());
        },
        kProceeds, kProceeds},
       {"a junk line of 100,000 characters among valid settings",
@@ -374,12 +381,12 @@ const std::vector<Case>& TableCases() {
          WriteBytes(s.data_file("DLLPINTable.dat"), RandomBytes(20000, 3));
        },
        kProceeds, kProceeds},
-      {"8 MiB table files of junk",
+      {"4 MiB table files of junk",
        [](const Station& s) {
          WriteBytes(s.data_file("PINTable.dat"),
-                    Repeat("[PINTable]\r\n7=270E\r\n", 8 << 20 >> 4));
+                    Fill("[PINTable]\r\n7=270E\r\n", kHugeBytes));
          WriteBytes(s.data_file("DLLPINTable.dat"),
-                    Repeat("1=FFFF\r\n", 8 << 20 >> 3));
+                    Fill("1=FFFF\r\n", kHugeBytes));
        },
        kProceeds, kProceeds},
       {"a table day of 100,000 digits, no DLLPINTable.dat (as if from an "
