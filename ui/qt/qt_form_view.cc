@@ -14,7 +14,9 @@
 #include <QRadioButton>
 #include <QStyle>
 
+#include "ui/qt/qt_caption_button.h"
 #include "ui/qt/qt_text.h"
+#include "ui/tab_order.h"
 
 namespace zolt::ui {
 namespace {
@@ -132,13 +134,23 @@ QWidget* QtFormView::WidgetOf(const ControlKey& key) const {
 }
 
 void QtFormView::FocusFirstControl() {
-  for (const auto& control : form_.controls()) {
-    QWidget* w = widgets_.at(control->key());
-    if (w->focusPolicy() != Qt::NoFocus && form_.UsableByUser(*control)) {
-      w->setFocus(Qt::TabFocusReason);
-      return;
-    }
+  if (const Control* first = NextTabStop(form_, nullptr, false)) {
+    widgets_.at(first->key())->setFocus(Qt::TabFocusReason);
   }
+}
+
+// Tab follows the order the controls were added and enters a group of
+// options once, at its selected option (the options are not exclusive in
+// Qt's eyes, so Qt's own chain would stop at each of them).
+bool QtFormView::focusNextPrevChild(bool next) {
+  const Control* from = nullptr;
+  if (auto it = keys_.find(QApplication::focusWidget()); it != keys_.end()) {
+    from = &form_.Get(it->second);
+  }
+  const Control* to = NextTabStop(form_, from, !next);
+  if (to == nullptr) return false;
+  widgets_.at(to->key())->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 QWidget* QtFormView::Create(const Control& control, QWidget* parent) {
@@ -158,7 +170,7 @@ QWidget* QtFormView::Create(const Control& control, QWidget* parent) {
       return edit;
     }
     case ControlKind::kButton: {
-      auto* button = new QPushButton(parent);
+      auto* button = new QtCaptionButton(parent);
       button->setAutoDefault(false);
       connect(button, &QPushButton::clicked, this, [this, key] { form_.Click(key); });
       return button;
@@ -188,8 +200,10 @@ QWidget* QtFormView::Create(const Control& control, QWidget* parent) {
       return new QGroupBox(parent);
     case ControlKind::kPictureBox:
     case ControlKind::kImage: {
+      // The picture sits in the top left corner, where the letter beside
+      // a help picture's icon expects it.
       auto* picture = new QLabel(parent);
-      picture->setAlignment(Qt::AlignCenter);
+      picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return picture;
     }
     case ControlKind::kShape:
@@ -285,7 +299,12 @@ void QtFormView::Apply(const Control& control, QWidget* w, Property what) {
       if (control.kind() == ControlKind::kLabel) {
         static_cast<QLabel*>(w)->setText(ToQt(control.text()));
       } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        if (FromQt(edit->text()) != control.text()) edit->setText(ToQt(control.text()));
+        if (FromQt(edit->text()) != control.text()) {
+          // A text set by the program shows from its start, as in a Windows
+          // edit box (a long path shows its drive, not its last folder).
+          edit->setText(ToQt(control.text()));
+          edit->setCursorPosition(0);
+        }
       } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(ToQt(control.text()));
       } else if (auto* group = qobject_cast<QGroupBox*>(w)) {

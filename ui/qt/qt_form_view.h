@@ -20,7 +20,8 @@ class QtFormView final : public QWidget, public FormObserver {
 
   // The widget of a control, or nullptr.
   QWidget* WidgetOf(const ControlKey& key) const;
-  // Gives the keyboard to the first control in tab order that takes it.
+  // Gives the keyboard to the first control in tab order that takes it
+  // (ui/tab_order.h).
   void FocusFirstControl();
 
   // FormObserver
@@ -30,6 +31,7 @@ class QtFormView final : public QWidget, public FormObserver {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;

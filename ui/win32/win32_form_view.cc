@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "ui/tab_order.h"
+
 namespace zolt::ui {
 namespace {
 
@@ -47,6 +49,36 @@ int ShiftState() {
   if (GetKeyState(VK_CONTROL) < 0) shift |= kCtrlMask;
   if (GetKeyState(VK_MENU) < 0) shift |= kAltMask;
   return shift;
+}
+
+int CALLBACK NoteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FaceInstalled(HDC dc, const char* face) {
+  LOGFONTA lf = {};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  bool found = false;
+  EnumFontFamiliesExA(dc, &lf, &NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+// The face to ask GDI for. Windows always has "MS Sans Serif"; a Wine prefix
+// may lack it, and GDI's own choice is then a wide sans that wraps the
+// window's captions, so the nearest face in width that is installed stands
+// in for it.
+std::string InstalledFace(HDC dc, const std::string& face) {
+  if (lstrcmpiA(face.c_str(), "MS Sans Serif") != 0 ||
+      FaceInstalled(dc, face.c_str())) {
+    return face;
+  }
+  for (const char* nearest : {"Microsoft Sans Serif", "Liberation Sans", "Arial",
+                              "Tahoma", "DejaVu Sans Condensed"}) {
+    if (FaceInstalled(dc, nearest)) return nearest;
+  }
+  return face;
 }
 
 void RegisterClasses(HINSTANCE instance, WNDPROC proc) {
@@ -94,17 +126,31 @@ Win32FormView::Win32FormView(Form& form, HINSTANCE instance)
 
   children_.reserve(form_.controls().size());
   for (const auto& control : form_.controls()) CreateChild(*control);
-  // Lightweight controls beneath the windowed ones, as in the classic
-  // toolkit (a label overlapped by a button stays behind it); among
-  // themselves a later one stays above an earlier one (a banner label over
-  // the shape drawn behind it), so they go to the bottom last one first.
-  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-    if (IsLightweight(it->control->kind())) {
-      SetWindowPos(it->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  StackChildren();
+  form_.AddObserver(this);
+}
+
+// A new child window goes below its siblings, so the first control added
+// would be drawn over every later one. The stacking is set here instead: a
+// later control above an earlier one (a help picture over the button or
+// frame it sits on), and lightweight controls beneath the windowed ones, as
+// in the classic toolkit (a label overlapped by a button stays behind it).
+// The dialog manager's Tab walks this stacking, so the keyboard goes its own
+// way in PreTranslate (the order added).
+void Win32FormView::StackChildren() {
+  constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  for (const Child& c : children_) {
+    if (!IsLightweight(c.control->kind())) {
+      SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, kKeepPlace);
     }
   }
-  form_.AddObserver(this);
+  // Last one first, so an earlier one ends lowest (the banner label above
+  // the shape drawn behind it).
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    if (IsLightweight(it->control->kind())) {
+      SetWindowPos(it->hwnd, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
+    }
+  }
 }
 
 Win32FormView::~Win32FormView() {
@@ -330,13 +376,14 @@ HFONT Win32FormView::FontOf(const Font& f) {
   if (it != fonts_.end()) return it->second;
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
   LOGFONTA lf = {};
   lf.lfHeight = -static_cast<LONG>(std::lround(f.points * dpi / 72.0));
   lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
-  std::strncpy(lf.lfFaceName, f.name.c_str(), LF_FACESIZE - 1);
+  const std::string face = InstalledFace(screen, f.name);
+  ReleaseDC(nullptr, screen);
+  std::strncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
   HFONT font = CreateFontIndirectA(&lf);
   fonts_[key] = font;
   return font;
@@ -384,12 +431,13 @@ void Win32FormView::PaintContainer(HWND hwnd, const Control& c) {
       TextOutA(dc, 6, 0, caption.c_str(), static_cast<int>(caption.size()));
     }
   } else {
+    // The picture in the top left corner, inside the border if there is one.
+    const bool border = c.border_style() == BorderStyle::kFixedSingle;
     if (HICON icon = IconOf(c.picture())) {
-      DrawIconEx(dc, 2, 2, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+      const int inset = border ? 2 : 0;
+      DrawIconEx(dc, inset, inset, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
     }
-    if (c.border_style() == BorderStyle::kFixedSingle) {
-      DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT);
-    }
+    if (border) DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT);
   }
   SelectObject(dc, old_font);
   EndPaint(hwnd, &ps);
@@ -435,14 +483,24 @@ void Win32FormView::DrawButton(const DRAWITEMSTRUCT& item, const Control& c) {
   HGDIOBJ old_font = SelectObject(dc, FontOf(c.font()));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : ColorOf(c.fore_color()));
-  // Centred, wrapped over several lines when it does not fit on one.
+  // Centred, wrapped over several lines when the button is tall enough for
+  // them; a low button keeps one line, centred in all its height (its
+  // edges are thinner than the margin), rather than show a broken first line.
   RECT measure = inner;
   DrawTextA(dc, c.text().c_str(), -1, &measure,
             DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
   const int text_height = measure.bottom - measure.top;
-  RECT text = inner;
-  text.top += ((inner.bottom - inner.top) - text_height) / 2;
-  DrawTextA(dc, c.text().c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  if (text_height <= inner.bottom - inner.top) {
+    RECT text = inner;
+    text.top += ((inner.bottom - inner.top) - text_height) / 2;
+    DrawTextA(dc, c.text().c_str(), -1, &text,
+              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  } else {
+    RECT text = {inner.left, rc.top + 1, inner.right, rc.bottom - 1};
+    if (pressed) OffsetRect(&text, 0, 1);
+    DrawTextA(dc, c.text().c_str(), -1, &text,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
   SelectObject(dc, old_font);
   if ((item.itemState & ODS_FOCUS) != 0) {
     RECT focus = rc;
@@ -559,18 +617,62 @@ bool Win32FormView::PreTranslate(MSG& msg) {
     form_.KeyPress(SourceOf(msg.hwnd), static_cast<unsigned char>(msg.wParam));
   }
   if (hwnd_ == nullptr) return true;  // the key closed the window
+  if (msg.message == WM_KEYDOWN && Navigate(static_cast<int>(msg.wParam))) {
+    return true;
+  }
   return IsDialogMessageA(hwnd_, &msg) != 0;
+}
+
+// Tab and Shift+Tab follow the order the controls were added; the arrow keys
+// move inside a group of options (selecting, as a click does) and from a
+// button or check box to the next stop. Text boxes keep their arrows.
+bool Win32FormView::Navigate(int key) {
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  Child* focus = ChildOf(GetFocus());
+  const Control* from = focus != nullptr ? focus->control : nullptr;
+  const bool backwards = key == VK_LEFT || key == VK_UP;
+  if (key == VK_TAB) {
+    FocusControl(NextTabStop(form_, from, GetKeyState(VK_SHIFT) < 0));
+    return true;
+  }
+  if (from == nullptr ||
+      (key != VK_LEFT && key != VK_UP && key != VK_RIGHT && key != VK_DOWN)) {
+    return false;
+  }
+  switch (from->kind()) {
+    case ControlKind::kOption: {
+      const Control& next = NextOptionInGroup(form_, *from, backwards);
+      if (&next != from) {
+        Child& child = children_[index_.at(next.key())];
+        SetFocus(child.hwnd);
+        ClickFromUser(child);
+      }
+      return true;
+    }
+    case ControlKind::kButton:
+    case ControlKind::kCheckBox:
+      FocusControl(NextTabStop(form_, from, backwards));
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Win32FormView::FocusControl(const Control* control) {
+  if (control == nullptr) return;
+  HWND hwnd = WindowOf(control->key());
+  if (hwnd == nullptr) return;
+  SetFocus(hwnd);
+  // As the dialog manager does: a text box reached by the keyboard has its
+  // text selected.
+  if (control->kind() == ControlKind::kTextBox) SendMessageA(hwnd, EM_SETSEL, 0, -1);
 }
 
 void Win32FormView::Show(int show_command) {
   ShowWindow(hwnd_, show_command);
   UpdateWindow(hwnd_);
-  for (const Child& c : children_) {
-    const LONG_PTR style = GetWindowLongPtrA(c.hwnd, GWL_STYLE);
-    if ((style & WS_TABSTOP) != 0 && form_.UsableByUser(*c.control)) {
-      SetFocus(c.hwnd);
-      break;
-    }
+  if (const Control* first = NextTabStop(form_, nullptr, false)) {
+    SetFocus(WindowOf(first->key()));
   }
 }
 

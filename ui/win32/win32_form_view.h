@@ -30,7 +30,7 @@ class Win32FormView final : public FormObserver {
   HWND WindowOf(const ControlKey& key) const;
 
   // Shows the window and gives the keyboard to the first control in tab
-  // order that takes it.
+  // order that takes it (ui/tab_order.h).
   void Show(int show_command);
   // Runs the message loop until the window has closed; returns the exit code.
   int RunMessageLoop();
@@ -55,8 +55,12 @@ class Win32FormView final : public FormObserver {
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   // Key preview and dialog navigation; true when the message was used.
   bool PreTranslate(MSG& msg);
+  // Tab and arrow keys in the form's own order; true when the key was used.
+  bool Navigate(int key);
+  void FocusControl(const Control* control);
 
   void CreateChild(const Control& control);
+  void StackChildren();
   void Apply(Child& child, Property what);
   void ApplyStyle(Child& child);
   void UpdateToolTip(Child& child);
