@@ -13,6 +13,7 @@ packages=(
   wine wine32:i386 fonts-wine
   xvfb xauth x11-apps imagemagick
   qt6-base-dev libgl-dev
+  fonts-liberation2
   clang libclang-rt-14-dev
 )
 

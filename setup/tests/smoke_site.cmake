@@ -76,6 +76,24 @@ if(XVFB)
 endif()
 
 get_filename_component(program_name "${PROGRAM}" NAME)
+if(WINDOWS_PATHS)
+  # Windows always has its own faces, "MS Sans Serif" above all, in which
+  # the window was laid out; this Wine build does not find them by itself,
+  # so the prefix gets a copy. The program runs on a Wine desktop of its
+  # own, which draws the title bar and frame that the picture should show.
+  set(fonts "${prefix}/drive_c/windows/Fonts")
+  if(IS_DIRECTORY /usr/share/wine/fonts AND NOT EXISTS "${fonts}/sserife.fon")
+    file(GLOB wine_fonts /usr/share/wine/fonts/*)
+    file(COPY ${wine_fonts} DESTINATION "${fonts}")
+  endif()
+  set(wine_key "HKCU\\Software\\Wine")
+  foreach(reg_args
+      "${wine_key}\\AppDefaults\\${program_name}\\Explorer;/v;Desktop;/d;ZoltSmoke"
+      "${wine_key}\\Explorer\\Desktops;/v;ZoltSmoke;/d;1024x768")
+    execute_process(COMMAND ${EMULATOR} reg add ${reg_args} /f
+                    OUTPUT_QUIET ERROR_QUIET TIMEOUT 120)
+  endforeach()
+endif()
 execute_process(
   COMMAND ${launcher} ${EMULATOR} "${station}/${program_name}"
           "--smoke-test=${seen}${sep}smoke"

@@ -379,7 +379,12 @@ bool QtFormView::eventFilter(QObject* watched, QEvent* event) {
     // Only the widget with the keyboard reports; the copies that Qt passes
     // on to its containers are not new keys.
     if (watched != QApplication::focusWidget()) return false;
-    return HandleKey(it->second, event);
+    const bool used = HandleKey(it->second, event);
+    if (event->type() == QEvent::KeyPress && form_.Find(it->second) != nullptr &&
+        MoveInOptionGroup(form_.Get(it->second), static_cast<QKeyEvent*>(event)->key())) {
+      return true;
+    }
+    return used;
   }
   // Picture boxes, images and labels have no click signal of their own.
   if (event->type() == QEvent::MouseButtonRelease &&
@@ -388,6 +393,21 @@ bool QtFormView::eventFilter(QObject* watched, QEvent* event) {
     if (mouse->button() == Qt::LeftButton) form_.Click(it->second);
   }
   return QWidget::eventFilter(watched, event);
+}
+
+// The arrow keys on an option move to the next option of its group and
+// select it, as on Windows (Qt would only move the keyboard, and to any
+// button of the container).
+bool QtFormView::MoveInOptionGroup(const Control& option, int qt_key) {
+  if (option.kind() != ControlKind::kOption) return false;
+  const bool backwards = qt_key == Qt::Key_Left || qt_key == Qt::Key_Up;
+  if (!backwards && qt_key != Qt::Key_Right && qt_key != Qt::Key_Down) return false;
+  const Control& next = NextOptionInGroup(form_, option, backwards);
+  if (&next == &option) return true;
+  const ControlKey key = next.key();
+  widgets_.at(key)->setFocus(Qt::OtherFocusReason);
+  form_.Click(key);
+  return true;
 }
 
 // Keys reach the window itself when no control has the keyboard (a key a

@@ -42,6 +42,7 @@ class QtFormView final : public QWidget, public FormObserver {
   void ApplyAll(const Control& control, QWidget* w);
   void ApplyColors(const Control& control, QWidget* w);
   bool HandleKey(const ControlKey& source, QEvent* event);
+  bool MoveInOptionGroup(const Control& option, int qt_key);
   bool FormHasKeyboard() const;
 
   Form& form_;
