@@ -31,8 +31,8 @@ class SimulatedClockEnv final : public EnvWrapper {
 }  // namespace
 
 Env& ExportsEnv() {
-  static SimulatedClockEnv* env = new SimulatedClockEnv;
-  return *env;
+  static SimulatedClockEnv env;
+  return env;
 }
 
 }  // namespace zolt

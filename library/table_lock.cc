@@ -9,8 +9,9 @@ namespace {
 std::atomic<bool> g_locking{true};
 
 std::timed_mutex& ThreadMutex() {
-  static std::timed_mutex* mutex = new std::timed_mutex;
-  return *mutex;
+  // An object, so that unloading the library frees it.
+  static std::timed_mutex mutex;
+  return mutex;
 }
 
 }  // namespace

@@ -301,8 +301,10 @@ class LinuxEnv final : public Env {
 }  // namespace
 
 Env& Env::Default() {
-  static LinuxEnv* env = new LinuxEnv;
-  return *env;
+  // An object, not a heap pointer: the library can be unloaded (dlclose),
+  // and it must leave nothing behind when it is.
+  static LinuxEnv env;
+  return env;
 }
 
 }  // namespace zolt

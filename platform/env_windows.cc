@@ -355,8 +355,10 @@ class WindowsEnv final : public Env {
 }  // namespace
 
 Env& Env::Default() {
-  static WindowsEnv* env = new WindowsEnv;
-  return *env;
+  // An object, not a heap pointer: the DLL can be unloaded (FreeLibrary),
+  // and it must leave nothing behind when it is.
+  static WindowsEnv env;
+  return env;
 }
 
 }  // namespace zolt
