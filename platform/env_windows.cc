@@ -332,8 +332,12 @@ class WindowsEnv final : public Env {
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
+    // Polled, with pauses of at most 2 ms: a station that has just let go
+    // could otherwise take the lock again before a slowly polling one looks,
+    // over and over. (An overlapped wait would queue the request, but it
+    // cannot be withdrawn reliably on every system this DLL runs on.)
     const DWORD start = GetTickCount();
-    DWORD pause = 1;
+    DWORD pause = 0;
     for (;;) {
       OVERLAPPED ov = {};
       if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
@@ -347,7 +351,7 @@ class WindowsEnv final : public Env {
         return nullptr;
       }
       Sleep(pause);
-      if (pause < 10) pause *= 2;
+      if (pause < 2) ++pause;
     }
   }
 };

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/env.h"
@@ -242,6 +243,16 @@ TEST_F(WindowsEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
         << "other files are not affected";
   }
   EXPECT_NE(env_.LockFile(path, 0), nullptr) << "released with the object";
+
+  // A holder that lets go in time hands the lock to the waiter.
+  std::unique_ptr<FileLock> holder = env_.LockFile(path, 0);
+  ASSERT_NE(holder, nullptr);
+  std::thread release([&] {
+    Sleep(200);
+    holder.reset();
+  });
+  EXPECT_NE(env_.LockFile(path, 5000), nullptr) << "granted when released";
+  release.join();
 
   EXPECT_EQ(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0), nullptr);
   EXPECT_FALSE(env_.FolderExists(dir_.Join("nofolder")));
