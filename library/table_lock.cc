@@ -7,6 +7,7 @@ namespace zolt {
 namespace {
 
 std::atomic<bool> g_locking{true};
+std::atomic<int> g_wait_ms{kTableLockWaitMs};
 
 std::timed_mutex& ThreadMutex() {
   // An object, so that unloading the library frees it.
@@ -18,13 +19,16 @@ std::timed_mutex& ThreadMutex() {
 
 void SetTableLockingForTesting(bool enabled) { g_locking = enabled; }
 
+void SetTableLockWaitForTesting(int wait_ms) { g_wait_ms = wait_ms; }
+
 TableLock::TableLock(Env& env, const std::string& data_folder) {
   if (!g_locking) return;
   thread_lock_ = std::unique_lock<std::timed_mutex>(ThreadMutex(),
                                                     std::defer_lock);
-  (void)thread_lock_.try_lock_for(std::chrono::milliseconds(kTableLockWaitMs));
-  file_lock_ = env.LockFile(JoinPath(env, data_folder, kTableLockName),
-                            kTableLockWaitMs);
+  const int wait_ms = g_wait_ms;
+  (void)thread_lock_.try_lock_for(std::chrono::milliseconds(wait_ms));
+  file_lock_ =
+      env.LockFile(JoinPath(env, data_folder, kTableLockName), wait_ms);
 }
 
 TableLock::~TableLock() {

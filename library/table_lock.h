@@ -44,6 +44,11 @@ class TableLock {
 // the lock existed (to show what the lock prevents). Default true.
 void SetTableLockingForTesting(bool enabled);
 
+// Tests only: the wait for each part of the lock, kTableLockWaitMs unless
+// set. A proof that the lock prevents duplicates sets it long, so that it
+// does not depend on how busy the test machine is.
+void SetTableLockWaitForTesting(int wait_ms);
+
 }  // namespace zolt
 
 #endif  // ZOLT_LIBRARY_TABLE_LOCK_H_
