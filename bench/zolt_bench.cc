@@ -35,10 +35,10 @@ struct Site {
   }
 
   void SaveTables(const std::string& to) {
-    fs::copy(data, to, fs::copy_options::overwrite_existing);
+    fs::copy(data, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
   void RestoreTables(const std::string& from) {
-    fs::copy(from, data, fs::copy_options::overwrite_existing);
+    fs::copy(from, data, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
 };
 
