@@ -1,6 +1,7 @@
 #include "library/zolt.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "library/expiry_text.h"
@@ -19,12 +20,25 @@ Code CheckDate(const LocalTime& t) {
   return Code::kOk;
 }
 
-// Refresh and search, shared by both operations; run under the table lock.
-Code FindSlot(Env& env, Caller caller, const LibrarySettings& settings,
-              PinTables* tables, FreeSlot* slot) {
-  Code c = RefreshPinTables(env, settings, caller, tables);
+// What one call holds from its settings to its answer. The table lock is
+// held until the call is done with the tables: through the mark for a sale,
+// and for the query too, so that it never reads a table that another station
+// is halfway through rebuilding.
+struct Call {
+  LibrarySettings settings;
+  std::optional<TableLock> lock;
+  PinTables tables;
+  FreeSlot slot;
+};
+
+// Settings, lock, refresh and search, shared by both operations.
+Code FindSlot(Env& env, Caller caller, int32_t basket_size, Call* call) {
+  Code c = LoadSettings(env, caller, basket_size, &call->settings);
   if (c != Code::kOk) return c;
-  return FindFreeSlot(env, settings, *tables, slot);
+  call->lock.emplace(env, call->settings.Pathtopintable);
+  c = RefreshPinTables(env, call->settings, caller, &call->tables);
+  if (c != Code::kOk) return c;
+  return FindFreeSlot(env, call->settings, call->tables, &call->slot);
 }
 
 }  // namespace
@@ -36,20 +50,16 @@ int32_t FormPin(int32_t basket_size, int32_t pin_crypt, int32_t value) {
 }
 
 int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
-  LibrarySettings settings;
-  Code c = LoadSettings(env, Caller::kZoltResult, basket_size, &settings);
+  Call call;
+  Code c = FindSlot(env, Caller::kZoltResult, basket_size, &call);
+  if (c == Code::kOk) c = CheckDate(call.slot.sale_time);
   if (c != Code::kOk) return ToInt(c);
 
-  TableLock lock(env, settings.Pathtopintable);
-  PinTables tables;
-  FreeSlot slot;
-  c = FindSlot(env, Caller::kZoltResult, settings, &tables, &slot);
-  if (c == Code::kOk) c = CheckDate(slot.sale_time);
-  if (c != Code::kOk) return ToInt(c);
-
-  const std::string text = ExpiryText(slot.sale_time, settings.PINExpiry);
-  const int32_t pin = FormPin(basket_size, settings.PINcrypt, slot.value);
-  MarkSlotTaken(env, slot.slot, &tables);
+  const std::string text =
+      ExpiryText(call.slot.sale_time, call.settings.PINExpiry);
+  const int32_t pin =
+      FormPin(basket_size, call.settings.PINcrypt, call.slot.value);
+  MarkSlotTaken(env, call.slot.slot, &call.tables);
   if (expiry_text != nullptr) {
     const size_t n = text.size() < kExpiryBufferSize - 1
                          ? text.size()
@@ -61,18 +71,10 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
 }
 
 int32_t QuerySoldOut(Env& env, int32_t basket_size) {
-  LibrarySettings settings;
-  Code c = LoadSettings(env, Caller::kSoldOutQuery, basket_size, &settings);
+  Call call;
+  Code c = FindSlot(env, Caller::kSoldOutQuery, basket_size, &call);
   if (c != Code::kOk) return ToInt(c);
-
-  // The query takes the lock too, so that it never reads a table that
-  // another station is halfway through rebuilding.
-  TableLock lock(env, settings.Pathtopintable);
-  PinTables tables;
-  FreeSlot slot;
-  c = FindSlot(env, Caller::kSoldOutQuery, settings, &tables, &slot);
-  if (c != Code::kOk) return ToInt(c);
-  return settings.PINcrypt * basket_size + slot.value;
+  return call.settings.PINcrypt * basket_size + call.slot.value;
 }
 
 }  // namespace zolt
