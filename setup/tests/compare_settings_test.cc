@@ -7,17 +7,6 @@
 namespace zolt::setup {
 namespace {
 
-// Counts every change that reaches the window.
-class ChangeCounter : public ui::FormObserver {
- public:
-  void OnControlChanged(const ui::Control&, ui::Property) override {
-    ++changes;
-  }
-  void OnFormChanged(ui::Property) override { ++changes; }
-  void OnCloseRequested() override {}
-  int changes = 0;
-};
-
 TEST_F(SetupTest, OnlyTheDataPathDifferingMarksItButAgrees) {
   WriteProduct({});
   LibrarySettingsText library;
@@ -64,36 +53,6 @@ TEST_F(SetupTest, EachDifferingPinSettingMarksItsBoxAndTheFrame) {
               "The DLL will not work. Files need to match");
     EXPECT_EQ(Back("fraSettingsOstrel", 0), kColorUsable);
   }
-}
-
-TEST_F(SetupTest, MarksStayAfterTheSidesAgreeAgain) {
-  WriteProduct({});
-  LibrarySettingsText library;
-  library.season = "4";
-  WriteLibrary(library);
-  Start();
-  ProductSettings product;
-  product.season = "4";
-  WriteProduct(product);
-  Click("cmdReadOstrelINI");
-  EXPECT_TRUE(frm().Compare_Settings());
-  EXPECT_EQ(Back("txtSeason", 1), kColorMismatch);
-  EXPECT_EQ(Text("lblsettingsmsg", 1),
-            "The DLL will not work. Files need to match");
-  EXPECT_EQ(Back("fraSettingsOstrel", 1), kColorUnusable);
-}
-
-TEST_F(SetupTest, SecondComparisonChangesNothing) {
-  WriteProduct({});
-  LibrarySettingsText library;
-  library.vendor = "191";
-  WriteLibrary(library);
-  Start();
-  ChangeCounter counter;
-  form().AddObserver(&counter);
-  EXPECT_FALSE(frm().Compare_Settings());
-  form().RemoveObserver(&counter);
-  EXPECT_EQ(counter.changes, 0);
 }
 
 TEST_F(SetupTest, WarnLabelTurnsRedForAPinTablePathLocalToThisComputer) {

@@ -22,8 +22,8 @@ namespace zolt::setup {
 // value ("<absent>") leaves the key out.
 inline constexpr char kAbsent[] = "<absent>";
 
-struct ProductSettings {
-  std::string data_path;  // default: the fixture's data folder
+// The site values both files hold (as text, so that bad ones can be written).
+struct SiteValues {
   std::string season = "3";
   std::string expiry = "30";
   std::string crypt = "11";
@@ -31,14 +31,13 @@ struct ProductSettings {
   std::string location = "417";
 };
 
-struct LibrarySettingsText {
+struct ProductSettings : SiteValues {
+  std::string data_path;  // default: the fixture's data folder
+};
+
+struct LibrarySettingsText : SiteValues {
   std::string ostrel_path;  // default: the fixture's product folder
   std::string pintable;     // default: the fixture's data folder
-  std::string season = "3";
-  std::string expiry = "30";
-  std::string crypt = "11";
-  std::string vendor = "190";
-  std::string location = "417";
 };
 
 class SetupTest : public ::testing::Test {

@@ -25,6 +25,14 @@ class WriteTest : public SetupTest {
     temp_.WriteFile("data/DLLPINTable.dat", "[PINTable]\r\n");
     temp_.WriteFile("data/PINTable.dat", "[PINTable]\r\n");
   }
+  // Typing a PIN table folder shows the manual save button.
+  void Type(const std::string& path) {
+    form().KeyPress("txtPINTablePath", 'a');
+    form().EditText("txtPINTablePath", path);
+  }
+  bool ButtonShown() {
+    return form().ShownToUser(form().Get("cmdSaveManualSettings"));
+  }
   bool TableExists(const char* name) const {
     return temp_.Exists(std::string("data/") + name);
   }
@@ -43,12 +51,18 @@ class WriteTest : public SetupTest {
     a.insert(a.end(), b.begin(), b.end());
     return a;
   }
-  // The file a write from the product side produces over the fixture's.
-  std::string Written() const {
+  // The file a write produces: the product's values (or `value` for each)
+  // and the PIN table folder.
+  std::string Written(const std::string& pintable = kAbsent,
+                      const std::string& value = "") const {
+    auto v = [&](const char* real) {
+      return value.empty() ? std::string(real) : value;
+    };
     return "[Preferences]\r\nOstrelPath=" + product_dir_ +
-           "\r\nPathtopintable=" + data_dir_ +
-           "\r\nVendor=190\r\nLocation=417\r\nSeason=3\r\nPINExpiry=30\r\n"
-           "PINCrypt=11\r\n";
+           "\r\nPathtopintable=" + (pintable == kAbsent ? data_dir_ : pintable) +
+           "\r\nVendor=" + v("190") + "\r\nLocation=" + v("417") +
+           "\r\nSeason=" + v("3") + "\r\nPINExpiry=" + v("30") +
+           "\r\nPINCrypt=" + v("11") + "\r\n";
   }
 };
 
@@ -131,36 +145,31 @@ TEST_F(WriteTest, OnlySeasonOrPinCryptCountAsSecurityChanges) {
   }
 }
 
+// Tables are looked for where the old settings pointed; a missing one is
+// named and the other still erased.
 TEST_F(WriteTest, MissingTableIsNamedAndTheOtherStillErased) {
-  LibrarySettingsText library;
-  library.crypt = "12";
-  StartWith(library);
-  fs::remove(Join(data_dir_, "DLLPINTable.dat"));
-  Click("cmdSaveDllSettings");
-  EXPECT_EQ(
-      Prompts(),
-      Then(SuccessBoxes(),
-           {"Can't find " + Join(data_dir_, "DLLPINTable.dat"),
-            "erasing PINTable.dat because of security settings changing"}));
-  EXPECT_FALSE(TableExists("PINTable.dat"));
-}
-
-TEST_F(WriteTest, TablesAreLookedForWhereTheOldSettingsPointed) {
-  const std::string old_data = temp_.MakeDir("old-data");
-  temp_.WriteFile("old-data/DLLPINTable.dat", "");
-  LibrarySettingsText library;
-  library.season = "4";
-  library.pintable = old_data;
-  StartWith(library);  // tables also in the new data folder
-  Click("cmdSaveDllSettings");
-  EXPECT_EQ(
-      Prompts(),
-      Then(SuccessBoxes(),
-           {"erasing DLLPINTable.dat because of security settings changing",
-            "Can't find " + Join(old_data, "PINTable.dat")}));
-  EXPECT_FALSE(temp_.Exists("old-data/DLLPINTable.dat"));
-  EXPECT_TRUE(TableExists("DLLPINTable.dat"));
-  EXPECT_TRUE(TableExists("PINTable.dat"));
+  for (const bool old_folder : {false, true}) {
+    SCOPED_TRACE(old_folder);
+    const std::string old_data = temp_.MakeDir(old_folder ? "old" : "unused");
+    LibrarySettingsText library;
+    library.crypt = "12";
+    if (old_folder) {
+      library.pintable = old_data;
+      temp_.WriteFile("old/PINTable.dat", "");
+    }
+    frm_.reset();
+    StartWith(library);  // the day's tables in the new data folder
+    const std::string folder = old_folder ? old_data : data_dir_;
+    fs::remove(Join(folder, "DLLPINTable.dat"));
+    Click("cmdSaveDllSettings");
+    EXPECT_EQ(
+        Prompts(),
+        Then(SuccessBoxes(),
+             {"Can't find " + Join(folder, "DLLPINTable.dat"),
+              "erasing PINTable.dat because of security settings changing"}));
+    EXPECT_FALSE(temp_.Exists(old_folder ? "old/PINTable.dat" : "data/PINTable.dat"));
+    EXPECT_EQ(TableExists("DLLPINTable.dat"), old_folder);
+  }
 }
 
 TEST_F(WriteTest, FirstWriteWithoutLibraryFileLooksInTheMarkerFolder) {
@@ -195,37 +204,47 @@ TEST_F(WriteTest, DtaOptionWritesTheDtaFileAndNamesItEverywhere) {
 }
 
 // A library settings file that cannot be written is a failure: its box
-// alone, the old file whole, and no table erased.
+// alone, the old file whole, no table erased; the manual save keeps its
+// button.
 TEST_F(WriteTest, FailedWriteIsReportedAndNothingIsErased) {
-  for (const bool read_only_file : {true, false}) {
+  const struct {
+    bool read_only_file, manual;
+    const char* box;
+    const char* cause;
+  } cases[] = {
+      {true, false, "Write DLL .ini Settings Error 75", "access denied"},
+      {false, false, "Write DLL .ini Settings Error 75", "sharing violation"},
+      {false, true, "Write DLL INI Settings Error 75", "access denied"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cause + std::string(c.manual ? " manual" : ""));
     LibrarySettingsText library;
     library.season = "4";
     frm_.reset();
     StartWith(library);
     const std::string path = Join(program_dir_, "ostrelzoltdll.ini");
     const std::string before = LibraryFile();
-    if (read_only_file) {
+    if (c.read_only_file) {
       fs::permissions(path,
                       fs::perms::owner_write | fs::perms::group_write |
                           fs::perms::others_write,
                       fs::perm_options::remove);
     } else {
-      env_.FailWrite("ostrelzoltdll.ini", FileError::kSharing);
+      env_.FailWrite("ostrelzoltdll.ini", c.manual ? FileError::kDenied
+                                                   : FileError::kSharing);
     }
-    Click("cmdSaveDllSettings");
-    const auto boxes = Prompts();
-    ASSERT_EQ(boxes.size(), 1u) << read_only_file;
-    const std::string cause =
-        read_only_file ? "access denied" : "sharing violation";
-    EXPECT_EQ(boxes[0],
-              "Write DLL .ini Settings Error 75\r\n\r\nPath/File access "
-              "error: cannot write '" +
-                  path + "' (" + cause + ")");
+    if (c.manual) Type(data_dir_);
+    Click(c.manual ? "cmdSaveManualSettings" : "cmdSaveDllSettings");
+    EXPECT_EQ(Prompts(), std::vector<std::string>{
+                             std::string(c.box) +
+                             "\r\n\r\nPath/File access error: cannot write '" +
+                             path + "' (" + c.cause + ")"});
     EXPECT_EQ(LibraryFile(), before);
     EXPECT_TRUE(TableExists("DLLPINTable.dat"));
     EXPECT_TRUE(TableExists("PINTable.dat"));
     EXPECT_EQ(Back("txtSeason", 1), kColorMismatch)
         << "the old settings still show";
+    EXPECT_EQ(ButtonShown(), c.manual);
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
     env_.ClearFailures();
   }
@@ -259,23 +278,6 @@ class ManualSaveTest : public WriteTest {
     library.location = "1";
     StartWith(library);
   }
-  void Type(const std::string& path) {
-    form().KeyPress("txtPINTablePath", 'a');
-    form().EditText("txtPINTablePath", path);
-  }
-  std::string ManualFile(const std::string& pintable,
-                         const std::string& product_value = "") const {
-    auto v = [&](const char* real) {
-      return product_value.empty() ? std::string(real) : product_value;
-    };
-    return "[Preferences]\r\nOstrelPath=" + product_dir_ +
-           "\r\nPathtopintable=" + pintable + "\r\nVendor=" + v("190") +
-           "\r\nLocation=" + v("417") + "\r\nSeason=" + v("3") +
-           "\r\nPINExpiry=" + v("30") + "\r\nPINCrypt=" + v("11") + "\r\n";
-  }
-  bool ButtonShown() {
-    return form().ShownToUser(form().Get("cmdSaveManualSettings"));
-  }
 };
 
 TEST_F(ManualSaveTest, AnyKeyShowsTheButtonAndASaveHidesIt) {
@@ -287,9 +289,15 @@ TEST_F(ManualSaveTest, AnyKeyShowsTheButtonAndASaveHidesIt) {
   EXPECT_EQ(Prompts(),
             std::vector<std::string>{"Manual Settings ini file saved"});
   EXPECT_FALSE(ButtonShown());
-  EXPECT_EQ(LibraryFile(), ManualFile(typed));
+  EXPECT_EQ(LibraryFile(), Written(typed));
   EXPECT_EQ(Text("txtPINTablePath"), typed) << "not read again";
   EXPECT_TRUE(TableExists("PINTable.dat")) << "nothing erased";
+
+  // An empty path and missing product values are written as they stand.
+  frm().Clear_Ostrel_Info();
+  Type("");
+  Click("cmdSaveManualSettings");
+  EXPECT_EQ(LibraryFile(), Written("", "x"));
 }
 
 TEST_F(ManualSaveTest, MissingFolderIsRefusedAndNothingWritten) {
@@ -306,31 +314,6 @@ TEST_F(ManualSaveTest, MissingFolderIsRefusedAndNothingWritten) {
   EXPECT_FALSE(ButtonShown());
   EXPECT_EQ(LibraryFile(), before);
   EXPECT_EQ(LibraryFile(".dta"), "<missing>");
-}
-
-TEST_F(ManualSaveTest, EmptyPathAndMissingProductValuesAreWrittenAsTheyStand) {
-  frm().Clear_Ostrel_Info();
-  Type("");
-  Click("cmdSaveManualSettings");
-  EXPECT_EQ(Prompts(),
-            std::vector<std::string>{"Manual Settings ini file saved"});
-  std::string expected = ManualFile("", "x");
-  EXPECT_EQ(LibraryFile(), expected);
-}
-
-TEST_F(ManualSaveTest, FailedWriteKeepsTheButton) {
-  const std::string before = LibraryFile();
-  Type(data_dir_);
-  env_.FailWrite("ostrelzoltdll.ini", FileError::kDenied);
-  Click("cmdSaveManualSettings");
-  EXPECT_EQ(
-      Prompts(),
-      std::vector<std::string>{
-          "Write DLL INI Settings Error 75\r\n\r\nPath/File access error: "
-          "cannot write '" +
-          Join(program_dir_, "ostrelzoltdll.ini") + "' (access denied)"});
-  EXPECT_TRUE(ButtonShown());
-  EXPECT_EQ(LibraryFile(), before);
 }
 
 }  // namespace

@@ -63,30 +63,23 @@ class RealLibraryTest : public ::testing::Test {
 
 const std::regex kPinLine("^[468][0-9]{5}\r\n$");
 
+// One PIN per size with its first digit; PINExpiry 0 lasts until midnight,
+// 60 gives a clock time in nine characters.
 TEST_F(RealLibraryTest, OnePinPerSizeWithItsDigitAndExpiry) {
-  TestWindow w(dll_);
-  const char first_digit[] = {'4', '6', '8'};
-  for (int option = 0; option < 3; ++option) {
-    w.Select("optSize", option);
-    w.GetPin("1");
-    const std::string pin = w.Text("lblPIN");
-    EXPECT_TRUE(std::regex_match(pin, kPinLine)) << pin;
-    EXPECT_EQ(pin[0], first_digit[option]);
-    EXPECT_EQ(w.Text("lblExpiry"), " 11:55 PM");  // PINExpiry 0: midnight
-    EXPECT_EQ(w.Text("lblMsgBox").substr(0, 29), "Write it down. It looks good.");
+  for (const int expiry : {0, 60}) {
+    WriteSettings(expiry);
+    TestWindow w(dll_);
+    for (int option = 0; option < 3; ++option) {
+      w.Select("optSize", option);
+      w.GetPin("1");
+      const std::string pin = w.Text("lblPIN");
+      EXPECT_TRUE(std::regex_match(pin, kPinLine)) << pin;
+      EXPECT_EQ(pin[0], "468"[option]);
+      EXPECT_EQ(w.Text("lblExpiry"), expiry == 0 ? " 11:55 PM" : "10:55 AM ");
+      EXPECT_EQ(w.Text("lblMsgBox").substr(0, 29), "Write it down. It looks good.");
+    }
+    EXPECT_TRUE(w.dialogs().MsgBoxes().empty());
   }
-  EXPECT_TRUE(w.dialogs().MsgBoxes().empty());
-  EXPECT_EQ(w.Text("lblCounter"), "1");
-}
-
-TEST_F(RealLibraryTest, ClockTimeExpiryShowsItsNineCharacters) {
-  WriteSettings(60);
-  TestWindow w(dll_);
-  w.GetPin("2");
-  EXPECT_TRUE(std::regex_match(w.Text("lblPIN"),
-                               std::regex("^4[0-9]{5}\r\n4[0-9]{5}\r\n$")))
-      << w.Text("lblPIN");
-  EXPECT_EQ(w.Text("lblExpiry"), "10:55 AM ");
 }
 
 TEST_F(RealLibraryTest, SoldOutAfterTheWindowIsUsedUp) {
@@ -126,24 +119,21 @@ TEST_F(RealLibraryTest, RealYearGivesSystemDateErrorOnEveryPass) {
   EXPECT_EQ(w.Boxes("ALERT").size(), 2u);
 }
 
-TEST_F(RealLibraryTest, PinsTurnedOffEndTheRunWithCaseElse) {
-  WriteSettings(1);
-  TestWindow w(dll_);
-  w.GetPin("3");
-  EXPECT_EQ(w.Text("lblPIN"), "-300");
-  EXPECT_EQ(w.Boxes("ALERT"),
-            std::vector<std::string>{
-                "Error: -300\r\n\r\nError: -300\r\n\r\nCase Else triggered. This "
-                "error is not listed in this application"});
-  EXPECT_EQ(w.Text("lblCounter"), "3");
-}
-
-TEST_F(RealLibraryTest, MissingDataFolderFallsToCaseElse) {
-  WriteSettings(0, (data_ / "missing").string());
-  TestWindow w(dll_);
-  w.GetPin("1");
-  EXPECT_EQ(w.Text("lblPIN"), "-430");
-  EXPECT_EQ(w.Boxes("ALERT").size(), 1u);
+// PINs turned off (-300) and a missing data folder (-430) fall to Case Else.
+TEST_F(RealLibraryTest, PinsTurnedOffAndMissingDataFolderFallToCaseElse) {
+  for (const bool pins_off : {true, false}) {
+    WriteSettings(pins_off ? 1 : 0, pins_off ? "" : (data_ / "missing").string());
+    TestWindow w(dll_);
+    w.GetPin("3");
+    const std::string code = pins_off ? "-300" : "-430";
+    EXPECT_EQ(w.Text("lblPIN"), code);
+    EXPECT_EQ(w.Boxes("ALERT"),
+              std::vector<std::string>{
+                  "Error: " + code + "\r\n\r\nError: " + code +
+                  "\r\n\r\nCase Else triggered. This error is not listed in "
+                  "this application"});
+    EXPECT_EQ(w.Text("lblCounter"), "3");
+  }
 }
 
 TEST_F(RealLibraryTest, LibraryNotFoundGivesError48AndTriesAgain) {
