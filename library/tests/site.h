@@ -6,6 +6,7 @@
 #define ZOLT_LIBRARY_TESTS_SITE_H_
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,32 +28,37 @@ struct SiteSettings {
 
 class Site {
  public:
-  Site();
+  Site() { env.SetExecutablePath(StationFile("pos.exe")); }
 
   TestEnv env;
 
   const std::string& station() const { return station_; }
-  const std::string& data() const { return data_; }
   const TempDir& root() const { return root_; }
-  // <station>/<name> and <data>/<name>.
-  std::string StationFile(const std::string& name) const;
-  std::string DataFile(const std::string& name) const;
+  std::string StationFile(const std::string& name) const { return In(station_, name); }
+  std::string DataFile(const std::string& name) const { return In(data_, name); }
 
   // Writes OstrelZOLTDLL.dta with these settings (CRLF lines), Pathtopintable
   // naming the data folder.
   void WriteSettings(const SiteSettings& s);
   // Writes the settings file with "[Preferences]\r\n" + body.
-  void WritePreferences(const std::string& body);
+  void WritePreferences(const std::string& body) {
+    root_.WriteFile("station/OstrelZOLTDLL.dta", "[Preferences]\r\n" + body);
+  }
 
   // Bytes of a data folder file, or "<missing>".
-  std::string ReadData(const std::string& name) const;
-  void WriteData(const std::string& name, const std::string& bytes) const;
-  bool DataExists(const std::string& name) const;
+  std::string ReadData(const std::string& name) const { return root_.ReadFile("data/" + name); }
+  void WriteData(const std::string& name, const std::string& bytes) const {
+    root_.WriteFile("data/" + name, bytes);
+  }
+  bool DataExists(const std::string& name) const { return root_.Exists("data/" + name); }
 
  private:
+  static std::string In(const std::string& folder, const std::string& name) {
+    return (std::filesystem::path(folder) / name).string();
+  }
   TempDir root_;
-  std::string station_;
-  std::string data_;
+  std::string station_ = root_.MakeDir("station");
+  std::string data_ = root_.MakeDir("data");
 };
 
 // CRC-16/ARC the textbook way (reflected polynomial 0xA001, bit by bit), so
@@ -62,21 +68,17 @@ uint16_t ReferenceCrc16Arc(const std::vector<uint8_t>& bytes);
 // The table the library must build for these settings when every slot is
 // computed on `date`: generator values, void marks above 64770, and later
 // duplicates of a value turned into taken marks (the plain pairwise rule).
-std::vector<int32_t> ReferenceTable(const SiteSettings& s,
-                                    const LocalTime& date);
+std::vector<int32_t> ReferenceTable(const SiteSettings& s, const LocalTime& date);
 // Same, with the date of each slot's computation given separately.
-std::vector<int32_t> ReferenceTable(const SiteSettings& s,
-                                    const std::vector<LocalTime>& dates);
+std::vector<int32_t> ReferenceTable(const SiteSettings& s, const std::vector<LocalTime>& dates);
 
-bool IsMarkValue(int32_t v);
+inline bool IsMarkValue(int32_t v) { return v == 9998 || v == 9999; }
 
 // The bytes of freshly built table files for `table` built on `date`:
 // [Other] with LastPINRunDay and LastPINRunDate, then DLLPINTable.dat with
 // every slot, PINTable.dat with the marks only.
-std::string FreshLibraryFile(const std::vector<int32_t>& table,
-                             const LocalTime& date);
-std::string FreshMarksFile(const std::vector<int32_t>& table,
-                           const LocalTime& date);
+std::string FreshLibraryFile(const std::vector<int32_t>& table, const LocalTime& date);
+std::string FreshMarksFile(const std::vector<int32_t>& table, const LocalTime& date);
 
 // Table files written by hand, as a station without the date key writes
 // them: "[Other]\r\nLastPINRunDay=<day>\r\n[PINTable]\r\n" + entries
