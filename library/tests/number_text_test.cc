@@ -19,58 +19,32 @@ struct Case {
 
 TEST(NumberTextTest, DecimalReadsTheLeadingNumber) {
   const Case cases[] = {
-      {"190", 190},
-      {"  190", 190},
-      {"\t 42", 42},
-      {"+7", 7},
-      {"-5", -5},
-      {"007", 7},
-      {"190abc", 190},      // stops at the first other character
-      {"12 34", 12},
-      {"1.9", 1},
-      {"0x10", 0},          // no hexadecimal in the settings
-      {"", 0},              // no digits at all
-      {"abc", 0},
-      {"-", 0},
-      {"- 5", 0},           // no blank between sign and digits
+      {"190", 190},   {"  190", 190}, {"\t 42", 42},  {"+7", 7},   {"-5", -5},  {"007", 7},
+      {"190abc", 190},  // stops at the first other character
+      {"12 34", 12},  {"1.9", 1},
+      {"0x10", 0},      // no hexadecimal in the settings
+      {"", 0},        {"abc", 0},     {"-", 0},
+      {"- 5", 0},       // no blank between sign and digits
       {"2147483647", kMax},
       {"2147483648", kMax},  // saturates instead of wrapping
       {"4294967486", kMax},  // must not read as 190
-      {"99999999999999999999", kMax},
-      {"-2147483648", kMin},
-      {"-4294967486", kMin},
+      {"99999999999999999999", kMax}, {"-2147483648", kMin}, {"-4294967486", kMin},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ParseDecimal(c.text), c.expected) << "text \"" << c.text << "\"";
-  }
+  for (const Case& c : cases) EXPECT_EQ(ParseDecimal(c.text), c.expected) << '"' << c.text << '"';
 }
 
 TEST(NumberTextTest, HexReadsTheLeadingNumber) {
   const Case cases[] = {
-      {"270E", 9998},
-      {"270e", 9998},
-      {"270F", 9999},
-      {"0x270F", 9999},
-      {"0X1a", 26},
-      {"  FF", 255},
-      {"+A", 10},
-      {"-1", -1},
-      {"1", 1},
-      {"abc", 0xABC},
-      {"12G4", 0x12},       // stops at the first non-hexadecimal character
-      {"0x", 0},            // a prefix without digits reads the 0
-      {"0xg", 0},
-      {"", 0},
-      {"xyz", 0},
-      {"FFFF", 0xFFFF},
+      {"270E", 9998}, {"270e", 9998}, {"0x270F", 9999}, {"0X1a", 26}, {"  FF", 255},
+      {"+A", 10},     {"-1", -1},     {"abc", 0xABC},
+      {"12G4", 0x12},   // stops at the first non-hexadecimal character
+      {"0x", 0},        // a prefix without digits reads the 0
+      {"0xg", 0},     {"", 0},        {"xyz", 0},       {"FFFF", 0xFFFF},
       {"7FFFFFFF", kMax},
-      {"80000000", kMax},   // beyond 32 bits: saturates
-      {"FFFFFFFFF", kMax},
-      {"-80000000", kMin},
+      {"80000000", kMax},  // beyond 32 bits: saturates
+      {"FFFFFFFFF", kMax}, {"-80000000", kMin},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ParseHex(c.text), c.expected) << "text \"" << c.text << "\"";
-  }
+  for (const Case& c : cases) EXPECT_EQ(ParseHex(c.text), c.expected) << '"' << c.text << '"';
 }
 
 }  // namespace
