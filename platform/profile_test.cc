@@ -1,6 +1,7 @@
-// The profile engine on its own: reads and writes of the platform's rows
-// (tests/profile_diff compares them with the real functions), bad input,
-// large files, and loading and saving through an Env.
+// The profile engine on its own: a smoke set of the platform's rows (every
+// row is compared with the real functions in tests/profile_diff) and the
+// engine's own departures, bad input, large files, and loading and saving
+// through an Env.
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
@@ -27,59 +28,17 @@ struct ReadRow {
 };
 
 TEST(ProfileRead, FollowsThePlatformRows) {
-  const std::string quotes =
-      "[S]\r\nq1=\"dq\"\r\nq2='sq'\r\nq3=\"open\r\nq4=close\"\r\n"
-      "q5=\"a\" b \"c\"\r\nq6=  \" sp \"  \r\nq7=\"mix'\r\nq8=\"\"\r\nq9=\"\r\n";
-  const std::string lines =
-      "[S]\r\n;k=1\r\n#k=2\r\nk=3\r\nnoeq\r\nempty=\r\neq=a=b\r\n=nokey\r\n"
-      "semi=v ;c\r\n";
   const std::vector<ReadRow> rows = {
       {"case-insensitive", "[Sec]\r\nKey=Value\r\n", "SEC", "kEY", "D", 256, "Value"},
       {"argument blanks", "[Sec]\r\nKey=Value\r\n", " Sec\t", "\x0bKey\x1a", "D", 256, "Value"},
-      {"file blanks", "[ Sec ]\r\n \tKey\t =  Value  \r\n", "Sec", "Key", "D", 256, "Value"},
-      {"inner blanks kept", "[My  Sec]\r\nMy  Key = a \t b \r\n", "my  sec", "my  key", "D", 256, "a \t b"},
-      {"inner blanks must match", "[My  Sec]\r\nMy  Key=v\r\n", "My Sec", "My Key", "D", 256, "D"},
-      {"no-break space is no blank", "[S]\r\n\xA0k=v\r\n", "S", "k", "D", 256, "D"},
-      {"ASCII case only", "[\xC9]\r\nk=1\r\n", "\xE9", "k", "D", 256, "D"},
-      {"double quotes", quotes, "S", "q1", "D", 256, "dq"},
-      {"single quotes", quotes, "S", "q2", "D", 256, "sq"},
-      {"open quote", quotes, "S", "q3", "D", 256, "\"open"},
-      {"close quote", quotes, "S", "q4", "D", 256, "close\""},
-      {"outer pair only", quotes, "S", "q5", "D", 256, "a\" b \"c"},
-      {"blanks inside quotes", quotes, "S", "q6", "D", 256, " sp "},
-      {"mixed quotes", quotes, "S", "q7", "D", 256, "\"mix'"},
-      {"empty quotes", quotes, "S", "q8", "D", 256, ""},
-      {"lone quote", quotes, "S", "q9", "D", 256, "\""},
-      {"quoted names are literal", "[\"QS\"]\r\n\"qk\"=v\r\n", "QS", "qk", "D", 256, "D"},
-      {"quoted names match quoted", "[\"QS\"]\r\n\"qk\"=v\r\n", "\"QS\"", "\"qk\"", "D", 256, "v"},
+      {"double quotes", "[S]\r\nq=\"dq\"\r\n", "S", "q", "D", 256, "dq"},
       {"first section wins", "[S]\r\nk=1\r\n[s]\r\nk=2\r\nj=3\r\n", "S", "j", "D", 256, "D"},
-      {"first key wins", "[S]\r\nk=1\r\nK=2\r\n", "S", "K", "D", 256, "1"},
-      {"first match has no value", "[S]\r\nk\r\nk=1\r\n", "S", "k", "D", 256, "D"},
-      {"no comment syntax", lines, "S", ";k", "D", 256, "1"},
-      {"hash is a key", lines, "S", "#k", "D", 256, "2"},
-      {"line without '='", lines, "S", "noeq", "D", 256, "D"},
-      {"empty value", lines, "S", "empty", "D", 256, ""},
-      {"key ends at first '='", lines, "S", "eq", "D", 256, "a=b"},
-      {"empty key name", lines, "S", "", "D", 256, "nokey"},
-      {"semicolon in value", lines, "S", "semi", "D", 256, "v ;c"},
+      {"no comment syntax", "[S]\r\n;k=1\r\nk=3\r\n", "S", ";k", "D", 256, "1"},
       {"default trailing spaces", "[S]\r\n", "S", "x", "def   ", 256, "def"},
-      {"default leading spaces", "[S]\r\n", "S", "x", "  def", 256, "  def"},
-      {"default tab kept", "[S]\r\n", "S", "x", "d \t", 256, "d \t"},
-      {"default quotes", "[S]\r\n", "S", "x", "\"q\"", 256, "q"},
-      {"default of spaces", "[S]\r\n", "S", "x", "   ", 256, " "},
       {"default after quote trim", "[S]\r\n", "S", "x", " \"ab\" ", 256, " \"ab\""},
-      {"default cut", "[S]\r\n", "S", "x", "defaultlong", 4, "def"},
       {"cut", "[S]\r\nk=abcdef\r\n", "S", "k", "D", 4, "abc"},
-      {"cut quoted", "[S]\r\nk=\"abcdef\"\r\n", "S", "k", "D", 7, "abcdef"},
-      {"size 1", "[S]\r\nk=abc\r\n", "S", "k", "D", 1, ""},
       {"size 0", "[S]\r\nk=abc\r\n", "S", "k", "D", 0, ""},
       {"LF", "[S]\nk=v\n", "S", "k", "D", 256, "v"},
-      {"CR", "[S]\rk=v\r", "S", "k", "D", 256, "v"},
-      {"no last newline", "[S]\r\nk=v", "S", "k", "D", 256, "v"},
-      {"top section", "k0=v0\r\n[S]\r\nk=v\r\n", "", "k0", "D", 256, "v0"},
-      {"text after header", "[S] trailing\r\nk=v\r\n", "S", "k", "D", 256, "v"},
-      {"header without ']'", "[S\r\nk=v\r\n[T]\r\n", "", "k", "D", 256, "v"},
-      {"last ']'", "[A] x ] y\r\nk=v\r\n", "A] x", "k", "D", 256, "v"},
       {"[] unreachable", "[]\r\ne=1\r\n", "", "e", "D", 256, "D"},
       {"NUL ends value", "[S]\r\nk=a\0b\r\n"s, "S", "k", "D", 256, "a"},
       {"NUL ends name", "[S]\r\nj\0x=1\r\n"s, "S", "j", "D", 256, "1"},
@@ -90,9 +49,7 @@ TEST(ProfileRead, FollowsThePlatformRows) {
       {"UTF-8", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\xE2\x82\xAC\r\n", "S", "k", "D", 256, "\xE9\x80"},
       {"UTF-8 outside 1252", "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\xF0\x9F\x98\x80\r\n", "S", "k", "D", 256, "???"},
       {"UTF-8 invalid", "\xEF\xBB\xBF[S]\r\nk=a\xFF\r\n", "S", "k", "D", 256, "a?"},
-      {"UTF-8 names", "\xEF\xBB\xBF[\xC3\x89]\r\n\xC3\xA9=1\r\n", "\xC9", "\xE9", "D", 256, "1"},
       {"UTF-16LE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xE9\0\r\0"s, "S", "k", "D", 256, "\xE9"},
-      {"UTF-16BE", "\xFE\xFF\0[\0S\0]\0\n\0k\0=\0v"s, "S", "k", "D", 256, "v"},
       {"UTF-16 odd byte", "\xFF\xFE[\0S\0]\0\n\0k\0=\0v\0w"s, "S", "k", "D", 256, "vw"},
   };
   for (const ReadRow& row : rows) {
@@ -136,40 +93,17 @@ TEST(ProfileWrite, LaysOutTheFileAsThePlatformDoes) {
       {"duplicates: first section", "[S]\r\nk=1\r\n[S]\r\nk=2\r\nj=3\r\n",
        {{W, "S", "k", "9"}, {W, "S", "j", "8"}},
        "[S]\r\nk=9\r\nj=8\r\n[S]\r\nk=2\r\nj=3\r\n"},
-      {"duplicates: first key", "[S]\r\nk=1\r\nK=2\r\n", {{K, "S", "k", ""}}, "[S]\r\nK=2\r\n"},
-      {"remove first section", "[S]\r\nK=1\r\n[T]\r\nt=1\r\n[s]\r\nk=2\r\n",
-       {{X, "S", "", ""}}, "[T]\r\nt=1\r\n[s]\r\nk=2\r\n"},
-      {"line without '=' updated", "[S]\r\nk\r\nk=1\r\n", {{W, "S", "k", "2"}},
-       "[S]\r\nk=2\r\nk=1\r\n"},
-      {"comments kept", "; top\r\n[S]\r\n; c1\r\nk=1\r\n# c2\r\nnoeq\r\n",
-       {{W, "S", "k", "2"}, {W, "S", "n", "3"}},
-       "; top\r\n[S]\r\n; c1\r\nk=2\r\n# c2\r\nnoeq\r\nn=3\r\n"},
-      {"blank lines and indentation dropped",
-       "; head\r\n\r\n[A]\r\n  a = 1  \r\n  ;  c = 1  \r\nx\r\n\r\n[B]\r\nb=1\r\n",
-       {{W, "B", "b", "2"}}, "; head\r\n[A]\r\na=1\r\n;  c=1\r\nx\r\n[B]\r\nb=2\r\n"},
-      {"LF and CR become CRLF", "[S]\nk=v\r[T]\nt=1", {{W, "U", "u", "3"}},
-       "[S]\r\nk=v\r\n[T]\r\nt=1\r\n[U]\r\nu=3\r\n"},
       {"removals", "[A]\r\na=1\r\nb=2\r\n[B]\r\n; cb\r\nc=3\r\n[C]\r\nd=4\r\n",
        {{K, "A", "a", ""}, {X, "B", "", ""}, {K, "C", "d", ""}}, "[A]\r\nb=2\r\n[C]\r\n"},
-      {"top section written first", "[S]\r\n", {{W, "", "e", "v"}}, "e=v\r\n[S]\r\n"},
-      {"remove top section", "x=1\r\n[S]\r\nk=1\r\n", {{X, "", "", ""}}, "[S]\r\nk=1\r\n"},
-      {"header text dropped", "[S] x\r\nk=v\r\n", {{W, "S", "k", "2"}}, "[S]\r\nk=2\r\n"},
-      {"[S is no header", "[S\r\nk=v\r\n", {{W, "S", "k", "2"}}, "[S\r\nk=v\r\n[S]\r\nk=2\r\n"},
       {"empty header kept", "[S]\r\nk=1\r\n[]\r\ne=1\r\n", {{W, "S", "k", "2"}},
        "[S]\r\nk=2\r\n[]\r\ne=1\r\n"},
       {"NUL cut written", "[S]\r\nk = a \0b\r\n\0z=2\r\n\0\r\n[ T\0]\r\n"s,
        {{W, "S", "n", "1"}}, "[S]\r\nk=a\r\n=2\r\nn=1\r\n[T]\r\n"},
       {"text like a BOM", "\r\n\xFF\xFEk=v\r\n", {{W, "", "j", "1"}},
        "\r\n\xFF\xFEk=v\r\nj=1\r\n"},
-      {"line ends in values not escaped", "[S]\r\n", {{W, "S", "k", "a\r\nb"}},
-       "[S]\r\nk=a\r\nb\r\n"},
       {"value cut at NUL", "[S]\r\n", {{W, "S", "k", "a\0b"s}}, "[S]\r\nk=a\r\n"},
-      {"UTF-8 kept", "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\r\n", {{W, "S", "u", "\xE9\x80"}},
-       "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\r\nu=\xC3\xA9\xE2\x82\xAC\r\n"},
       {"UTF-16LE kept", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x00\xD8\r\0"s, {{W, "S", "j", "\xE9"}},
        "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x00\xD8\r\0\n\0j\0=\0\xE9\0\r\0\n\0"s},
-      {"UTF-16BE kept", "\xFE\xFF"s, {{W, "S", "k", "v"}},
-       "\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n"s},
       {"same value", "[S]\r\n\r\nk=1\r\n", {{W, "S", "K", " 1"}}, ""},
       {"missing key and section", "[S]\r\n\r\nk=1\r\n",
        {{K, "S", "x", ""}, {X, "T", "", ""}, {K, "T", "k", ""}}, ""},
