@@ -124,40 +124,35 @@ TEST_F(PinTablesTest, StaleTablesAreRebuiltAndCurrentOnesKept) {
 }
 
 TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
-  const Code ok = Code::kOk, denied = Code::kDeleteDenied;
-  const FileError none = FileError::kNone;
+  using enum Code;
+  using enum FileError;
+  constexpr char kPin[] = "PINTable.dat", kDll[] = "DLLPINTable.dat";
   struct Case {
     const char* name;
     int table_day;  // of PINTable.dat; -1: no LastPINRunDay at all
     int library_day;
     const char* failing_file;
     FileError cause;
-    FileError write_cause;  // the write that empties the old [PINTable]
     Code zolt, query;
+    FileError write_cause = kNone;  // the write that empties the old [PINTable]
   } cases[] = {
-      {"pin denied", 14, 14, "PINTable.dat", FileError::kDenied, none, denied, denied},
-      {"dll denied", 14, 14, "DLLPINTable.dat", FileError::kDenied, none, denied, denied},
-      {"pin not found", 14, 14, "PINTable.dat", FileError::kNotFound, none, ok,
-       Code::kTableNotFound},
-      {"dll not found", 14, 14, "DLLPINTable.dat", FileError::kNotFound, none, ok,
-       Code::kTableNotFound},
-      {"pin bad path", 14, 14, "PINTable.dat", FileError::kBadPath, none, ok, Code::kTableBadPath},
-      {"dll bad path", 14, 14, "DLLPINTable.dat", FileError::kBadPath, none, ok,
-       Code::kTableBadPath},
-      {"no day, not found", -1, 14, "PINTable.dat", FileError::kNotFound, none, ok, ok},
-      {"no day, bad path", -1, 14, "DLLPINTable.dat", FileError::kBadPath, none, ok, ok},
-      {"sharing", 14, 14, "PINTable.dat", FileError::kSharing, none, ok, ok},
-      {"other", 14, 14, "DLLPINTable.dat", FileError::kOther, none, ok, ok},
-      {"library only, denied", 15, 14, "DLLPINTable.dat", FileError::kDenied, none, denied,
-       denied},
-      {"library only, not found", 15, 14, "DLLPINTable.dat", FileError::kNotFound, none, ok, ok},
-      {"library only, bad path", 15, 14, "DLLPINTable.dat", FileError::kBadPath, none, ok, ok},
+      {"pin denied", 14, 14, kPin, kDenied, kDeleteDenied, kDeleteDenied},
+      {"dll denied", 14, 14, kDll, kDenied, kDeleteDenied, kDeleteDenied},
+      {"pin not found", 14, 14, kPin, kNotFound, kOk, kTableNotFound},
+      {"dll not found", 14, 14, kDll, kNotFound, kOk, kTableNotFound},
+      {"pin bad path", 14, 14, kPin, kBadPath, kOk, kTableBadPath},
+      {"dll bad path", 14, 14, kDll, kBadPath, kOk, kTableBadPath},
+      {"no day, not found", -1, 14, kPin, kNotFound, kOk, kOk},
+      {"no day, bad path", -1, 14, kDll, kBadPath, kOk, kOk},
+      {"sharing", 14, 14, kPin, kSharing, kOk, kOk},
+      {"other", 14, 14, kDll, kOther, kOk, kOk},
+      {"library only, denied", 15, 14, kDll, kDenied, kDeleteDenied, kDeleteDenied},
+      {"library only, not found", 15, 14, kDll, kNotFound, kOk, kOk},
+      {"library only, bad path", 15, 14, kDll, kBadPath, kOk, kOk},
       // The deletion fails for a cause that carries on, so the old section
       // must be removed by a write, and that write fails: the query stops.
-      {"pin emptying fails", 14, 14, "PINTable.dat", FileError::kOther, FileError::kDenied, ok,
-       Code::kTableEmpty},
-      {"dll emptying fails", 14, 14, "DLLPINTable.dat", FileError::kOther, FileError::kDenied, ok,
-       Code::kTableEmpty},
+      {"pin emptying fails", 14, 14, kPin, kOther, kOk, kTableEmpty, kDenied},
+      {"dll emptying fails", 14, 14, kDll, kOther, kOk, kTableEmpty, kDenied},
   };
   for (const Case& c : cases) {
     for (Caller caller : {Caller::kZoltResult, Caller::kSoldOutQuery}) {
@@ -167,10 +162,10 @@ TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
       site.WriteData("PINTable.dat", TableFile(c.table_day, "5=270E\r\n"));
       site.WriteData("DLLPINTable.dat", TableFile(c.library_day, "6=1234\r\n"));
       site.env.FailRemove(c.failing_file, c.cause);
-      if (c.write_cause != none) site.env.FailWrite(c.failing_file, c.write_cause);
+      if (c.write_cause != kNone) site.env.FailWrite(c.failing_file, c.write_cause);
       const Code expected = query ? c.query : c.zolt;
       EXPECT_EQ(Refresh(caller), expected);
-      if (expected != ok) {
+      if (expected != kOk) {
         // Nothing was built: no file carries today's day.
         EXPECT_EQ(site.ReadData("DLLPINTable.dat").find("LastPINRunDay=15"), std::string::npos);
       }
