@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
@@ -36,18 +37,9 @@ void MakeReadOnly(const std::string& path) {
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
 }
 
-// Every name in a folder except "." and "..".
-std::vector<std::string> EntriesOf(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return names;
+// How many entries a folder holds.
+size_t EntryCount(const std::string& folder) {
+  return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
 class WindowsEnvTest : public ::testing::Test {
@@ -149,7 +141,7 @@ TEST_F(WindowsEnvTest, WriteFileAtomicReplacesCreatesAndRefuses) {
   EXPECT_EQ(env_.WriteFileAtomic(dir_.path(), "x"), FileError::kDenied);
 
   // No temporary file is left behind, no folder is made.
-  EXPECT_EQ(EntriesOf(dir_.path()).size(), 3u);
+  EXPECT_EQ(EntryCount(dir_.path()), 3u);
   SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -163,7 +155,7 @@ TEST_F(WindowsEnvTest, WriteFileAtomicFallsBackWhenRenameIsRefused) {
     EXPECT_EQ(env_.WriteFileAtomic(path, "new"), FileError::kNone);
   }
   EXPECT_EQ(dir_.ReadFile("PINTable.dat"), "new");
-  EXPECT_EQ(EntriesOf(dir_.path()).size(), 1u) << "temporary file removed";
+  EXPECT_EQ(EntryCount(dir_.path()), 1u) << "temporary file removed";
 }
 
 TEST_F(WindowsEnvTest, FolderQueries) {

@@ -147,9 +147,16 @@ struct Case {
   bool tables_of_today = true;
 };
 
+// The settings file, and the data folder it names.
 std::vector<Case> SettingsCases(const Station& s) {
   const std::string v = s.valid();
   const std::string utf16 = Utf16(v, false);
+  const std::string no_path = v.substr(0, v.find("Pathtopintable"));
+  const std::string at_limit = DeepFolder(s.data(), 255, 'd');
+  const std::string over_limit = DeepFolder(s.data(), 256, 'e');
+  auto make = [](const std::string& path) {
+    return [path](const Station&) { fs::create_directories(path); };
+  };
   return {
       {"missing settings file", kNone, -400, -400},
       {"empty settings file", "", -102, -102},
@@ -196,17 +203,7 @@ std::vector<Case> SettingsCases(const Station& s) {
       {"a link to an endless device as the settings file", kNone, -1, -1, kNone, kNone,
        [](const Station& s) { fs::create_symlink("/dev/zero", s.settings()); }},
       {"a named pipe as the settings file", kFifo, -1, -1},
-  };
-}
-
-std::vector<Case> DataFolderCases(const Station& s) {
-  const std::string no_path = s.valid().substr(0, s.valid().find("Pathtopintable"));
-  const std::string at_limit = DeepFolder(s.data(), 255, 'd');
-  const std::string over_limit = DeepFolder(s.data(), 256, 'e');
-  auto make = [](const std::string& path) {
-    return [path](const Station&) { fs::create_directories(path); };
-  };
-  return {
+      // The data folder the settings name.
       {"no Pathtopintable key", no_path, -430, -430},
       {"an empty Pathtopintable", no_path + "Pathtopintable=\r\n", -430, -430},
       {"a file where the data folder is expected", SettingsText(s.file("PINTable.dat"), 0),
@@ -315,7 +312,6 @@ void RunCases(std::vector<Case> (*make_cases)(const Station&)) {
 }
 
 TEST(BadInputTest, SettingsFiles) { RunCases(SettingsCases); }
-TEST(BadInputTest, DataFolders) { RunCases(DataFolderCases); }
 TEST(BadInputTest, TableFiles) { RunCases(TableCases); }
 
 // A copy of this program in a folder whose settings path is exactly as long
