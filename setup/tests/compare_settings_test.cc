@@ -66,9 +66,7 @@ TEST_F(SetupTest, WarnLabelTurnsRedForAPinTablePathLocalToThisComputer) {
     std::string path;
     bool red;
   } cases[] = {
-      {data_dir_, paths.IsLocalDataPath(data_dir_)},
       {network, false},
-      {"relative", false},
       {paths.style() == PathStyle::kWindows ? "C:\\data" : "/srv/ostrel", true},
       {paths.style() == PathStyle::kWindows ? "c:\\data" : "/mnt/ostrel",
        false},

@@ -1,6 +1,7 @@
 // Writing the library settings file: from the product side, with the
 // erasing of the PIN tables, and the manual save.
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "setup/tests/setup_fixture.h"
@@ -145,30 +146,49 @@ TEST_F(WriteTest, OnlySeasonOrPinCryptCountAsSecurityChanges) {
   }
 }
 
-// Tables are looked for where the old settings pointed; a missing one is
-// named and the other still erased.
-TEST_F(WriteTest, MissingTableIsNamedAndTheOtherStillErased) {
-  for (const bool old_folder : {false, true}) {
-    SCOPED_TRACE(old_folder);
-    const std::string old_data = temp_.MakeDir(old_folder ? "old" : "unused");
+// Tables are looked for where the old settings pointed; a missing or
+// undeletable one is named and the other still erased.
+TEST_F(WriteTest, TableProblemsAreNamedAndTheOtherTableStillErased) {
+  const std::string old_data = temp_.MakeDir("old");
+  const std::string dll_table = Join(data_dir_, "DLLPINTable.dat");
+  const std::string erasing = " because of security settings changing";
+  const struct {
+    const char* name;
+    std::string pintable;  // where the old settings kept the tables
+    std::function<void()> prepare;
+    std::vector<std::string> boxes;  // after the write's own two
+    bool dll_table_left;
+  } cases[] = {
+      {"missing", data_dir_, [&] { fs::remove(dll_table); },
+       {"Can't find " + dll_table, "erasing PINTable.dat" + erasing}, false},
+      {"old folder", old_data, [&] { temp_.WriteFile("old/PINTable.dat", ""); },
+       {"Can't find " + Join(old_data, "DLLPINTable.dat"),
+        "erasing PINTable.dat" + erasing},
+       true},
+      {"undeletable", data_dir_,
+       [&] { env_.FailRemove("DLLPINTable.dat", FileError::kSharing); },
+       {"erasing DLLPINTable.dat" + erasing,
+        "Can't erase " + dll_table +
+            "\r\n\r\nCause: sharing violation.\r\nDelete it once no POS "
+            "station is using it: until then the stations hand out PINs made "
+            "with the old settings.",
+        "erasing PINTable.dat" + erasing},
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     LibrarySettingsText library;
     library.crypt = "12";
-    if (old_folder) {
-      library.pintable = old_data;
-      temp_.WriteFile("old/PINTable.dat", "");
-    }
+    library.pintable = c.pintable;
     frm_.reset();
     StartWith(library);  // the day's tables in the new data folder
-    const std::string folder = old_folder ? old_data : data_dir_;
-    fs::remove(Join(folder, "DLLPINTable.dat"));
+    c.prepare();
     Click("cmdSaveDllSettings");
-    EXPECT_EQ(
-        Prompts(),
-        Then(SuccessBoxes(),
-             {"Can't find " + Join(folder, "DLLPINTable.dat"),
-              "erasing PINTable.dat because of security settings changing"}));
-    EXPECT_FALSE(temp_.Exists(old_folder ? "old/PINTable.dat" : "data/PINTable.dat"));
-    EXPECT_EQ(TableExists("DLLPINTable.dat"), old_folder);
+    EXPECT_EQ(Prompts(), Then(SuccessBoxes(), c.boxes));
+    EXPECT_EQ(TableExists("DLLPINTable.dat"), c.dll_table_left);
+    EXPECT_FALSE(temp_.Exists(
+        (c.pintable == old_data ? "old" : "data") + std::string("/PINTable.dat")));
+    EXPECT_EQ(LibraryFile(), Written());
   }
 }
 
@@ -248,27 +268,6 @@ TEST_F(WriteTest, FailedWriteIsReportedAndNothingIsErased) {
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
     env_.ClearFailures();
   }
-}
-
-TEST_F(WriteTest, TableThatCannotBeDeletedIsReportedAndTheNextIsTried) {
-  LibrarySettingsText library;
-  library.season = "4";
-  StartWith(library);
-  env_.FailRemove("DLLPINTable.dat", FileError::kSharing);
-  Click("cmdSaveDllSettings");
-  const std::string table = Join(data_dir_, "DLLPINTable.dat");
-  EXPECT_EQ(
-      Prompts(),
-      Then(SuccessBoxes(),
-           {"erasing DLLPINTable.dat because of security settings changing",
-            "Can't erase " + table +
-                "\r\n\r\nCause: sharing violation.\r\n"
-                "Delete it once no POS station is using it: until then the "
-                "stations hand out PINs made with the old settings.",
-            "erasing PINTable.dat because of security settings changing"}));
-  EXPECT_TRUE(TableExists("DLLPINTable.dat"));
-  EXPECT_FALSE(TableExists("PINTable.dat"));
-  EXPECT_EQ(LibraryFile(), Written());
 }
 
 class ManualSaveTest : public WriteTest {

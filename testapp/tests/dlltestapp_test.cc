@@ -117,44 +117,36 @@ TEST_F(DLLTestAPPTest, ExpiryIsSharedAcrossTheRunAndCarriedOverAfterIt) {
   EXPECT_EQ(w_.Text("lblExpiry"), " 11:55 PM");
 }
 
-// The first line of lblPIN decides the message of every pass.
+// The first line of lblPIN decides the message (and the alert) of every
+// pass; -111 while the query is positive leaves the expiry blank.
 TEST(DLLTestAPPFirstLineTest, FirstResultDecidesEveryPassMessage) {
-  const std::string bad = ResultCodeMessage(-106);
+  const std::string date = ResultCodeMessage(-111);
   const struct {
     const char* name;
     std::vector<int32_t> issued;
     std::string pins, message;
-    int alerts;
+    std::string alert;  // after every pass; empty: none
   } cases[] = {
-      {"good first", {412345, -111, -106}, "412345\r\n-111\r\n-106\r\n", kGood, 0},
-      {"error first", {-106, 412345, 612345}, "-106\r\n412345\r\n612345\r\n", bad, 3},
+      {"good first", {412345, -111, -106}, "412345\r\n-111\r\n-106\r\n", kGood, ""},
+      {"error first", {-106, 412345, 612345}, "-106\r\n412345\r\n612345\r\n",
+       ResultCodeMessage(-106), "Error: -106\r\n\r\n" + ResultCodeMessage(-106)},
+      {"date error", {-111, -111, -111}, "-111\r\n-111\r\n-111\r\n", date,
+       "Error: -111\r\n\r\n" + date},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeZoltDll dll;
     TestWindow w(dll);
+    w.form().Get("lblExpiry").SetText("from before");
     for (int32_t r : c.issued) dll.Issues({r});
     w.GetPin("3");
     EXPECT_EQ(w.Text("lblPIN"), c.pins);
     EXPECT_EQ(w.Text("lblMsgBox"), c.message);
-    EXPECT_EQ(w.Boxes("ALERT"),
-              std::vector<std::string>(c.alerts, "Error: -106\r\n\r\n" + bad));
+    EXPECT_EQ(w.Boxes("ALERT"), std::vector<std::string>(
+                                    c.alert.empty() ? 0 : 3, c.alert));
     EXPECT_EQ(w.Text("lblCounter"), "3");
+    if (c.issued[0] == -111) EXPECT_EQ(w.Text("lblExpiry"), kNineBlanks);
   }
-}
-
-TEST_F(DLLTestAPPTest, SystemDateErrorWhileTheQueryIsPositive) {
-  w_.form().Get("lblExpiry").SetText("from before");
-  for (int i = 0; i < 3; ++i) dll_.Issues({-111});
-  w_.GetPin("3");
-  EXPECT_EQ(w_.Text("lblPIN"), "-111\r\n-111\r\n-111\r\n");
-  EXPECT_EQ(w_.Text("lblExpiry"), kNineBlanks);  // untouched by the library
-  EXPECT_EQ(w_.Text("lblMsgBox"),
-            "System Date Error.\r\nYear out of bounds. Must be 2001-2015");
-  EXPECT_EQ(w_.Boxes("ALERT").size(), 3u);
-  EXPECT_EQ(w_.Boxes("ALERT")[0],
-            "Error: -111\r\n\r\nSystem Date Error.\r\nYear out of bounds. Must be "
-            "2001-2015");
 }
 
 TEST_F(DLLTestAPPTest, SoldOutAnsweredYesEndsTheRunAtOnce) {
@@ -268,22 +260,40 @@ TEST_F(DLLTestAPPTest, EscapeReleasedClosesTheWindow) {
   EXPECT_TRUE(w_.form().closed());
 }
 
-// A smoke check of the message table: a plain row, the longest, a positive
-// PIN (also a fraction) and the codes that fall to Case Else.
-TEST(ResultCodeMessageTest, SomeRows) {
+// The message of every code the library returns (the old-library rows
+// -99, -425 and -450 left out), a positive PIN and a fraction.
+TEST(ResultCodeMessageTest, EveryLibraryCode) {
   const std::string good =
       "Write it down. It looks good.\r\n\r\ncall 555 010-4477 when you have "
       "a few numbers to test.";
-  EXPECT_EQ(ResultCodeMessage(-102), "Vendor number out of bounds.");
-  EXPECT_EQ(ResultCodeMessage(-105),
-            "Selection number out of bounds.\r\n\r\nNOTE: this may be an error "
-            "produced by Version 8 dll\r\nbecause you passed the vendor number to "
-            "the\r\nselection number in the version 8 dll.");
-  EXPECT_EQ(ResultCodeMessage(-113),
-            "System Date Error.\r\nDay out of bounds. Must be 1-31");
-  EXPECT_EQ(ResultCodeMessage(1), good);
-  EXPECT_EQ(ResultCodeMessage(0.5), good);
-  for (double v : {0.0, -375.0, -610.0, -2.0}) {
+  const std::string date = "System Date Error.\r\n";
+  const struct {
+    double v;
+    std::string text;
+  } cases[] = {
+      {-1, "undetermined error call support."},
+      {-100, "Season Out of Bounds."},
+      {-101, "Location out of bounds."},
+      {-102, "Vendor number out of bounds."},
+      {-103, "PINCrypt number out of bounds."},
+      {-104, "2 use out of bounds."},
+      {-105, "Selection number out of bounds.\r\n\r\nNOTE: this may be an error "
+             "produced by Version 8 dll\r\nbecause you passed the vendor number "
+             "to the\r\nselection number in the version 8 dll."},
+      {-106, "PIN Expiry number out of bounds.\r\nPIN Expiry must be 0 (zero) "
+             "or it must be greater than 10 and less than 1439"},
+      {-111, date + "Year out of bounds. Must be 2001-2015"},
+      {-112, date + "Month out of bounds. Must be 1-12"},
+      {-113, date + "Day out of bounds. Must be 1-31"},
+      {-400, "File 'ostrel.ini' not found.\r\nostrel.ini needs to be located."},
+      {-500, "available PINs Sold Out."},
+      {-600, "Permission to delete the file PINTable.dat has been denied.Your "
+             "System administrator needs to check permissions on this computer."},
+      {1, good},
+      {0.5, good},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResultCodeMessage(c.v), c.text) << c.v;
+  for (double v : {0.0, -300.0, -375.0, -430.0, -610.0, -620.0, -630.0, -2.0}) {
     EXPECT_EQ(ResultCodeMessage(v),
               "Error: " + ui::NumberText(v) +
                   "\r\n\r\nCase Else triggered. This error is not listed in "
