@@ -54,12 +54,10 @@ TEST_F(ValidateTest, PinsOffThenPathWarningThenRed) {
   EXPECT_EQ(boxes[1].title, "Path Warning!");
   EXPECT_EQ(Text("lblsettingsmsg", 0), "ostrel settings are incorrect");
   EXPECT_EQ(Back("fraSettingsOstrel", 0), kColorUnusable);
-}
 
-TEST_F(ValidateTest, PathWarningIsAdviceOnly) {
-  const bool windows = SitePaths::For(env_).style() == PathStyle::kWindows;
-  SetProduct("txtDataPath",
-             windows ? "C:\\PROGRAM FILES\\OSTREL" : "/opt/ostrel");
+  // The path warning alone is advice: the side stays usable.
+  ClearBoxes();
+  SetProduct("txtPINExpiry", "30");
   EXPECT_TRUE(frm().Validate_Ostrel_Info());
   EXPECT_EQ(Prompts(), std::vector<std::string>{PathWarningBox()});
   EXPECT_EQ(Back("fraSettingsOstrel", 0), kColorUsable);
