@@ -5,9 +5,12 @@
 //   bytes 2-3  PINExpiry: 0 when the number modulo 1431 is 0, else 9 + it
 //   bytes 4-7  the length of the PINTable.dat part (modulo what is left)
 //   then the bytes of PINTable.dat, then those of DLLPINTable.dat.
-// The search must answer a slot of the window whose value can form a PIN
-// (0..64770) and that both files leave free, newer slots all being taken,
-// or sold out; nothing else.
+// Both files lie in a data folder of their own. The search may rebuild a
+// library table it cannot trust; whatever it answers must hold for the
+// files as they are on disk afterwards: a slot of the window that
+// PINTable.dat leaves free and DLLPINTable.dat holds with the value the
+// build gives it today, every newer slot being taken, or sold out when there
+// is none.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +20,7 @@
 
 #include "library/number_text.h"
 #include "library/pin_tables.h"
+#include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
 
 namespace {
@@ -32,13 +36,13 @@ uint32_t Little(const uint8_t* p, int n) {
   std::abort();
 }
 
-// Whether the files leave a slot free with a value that forms a PIN.
-bool Usable(const zolt::PinTables& t, int slot, int32_t* value) {
+// Whether the files leave a slot free with the value the build gives it.
+bool Usable(const zolt::PinTables& t, const int32_t* built, int slot) {
   const std::string key = std::to_string(slot);
   if (zolt::ParseHex(t.pin.GetString("PINTable", key, "0")) != 0) return false;
-  *value = zolt::ParseHex(t.dll.GetString("PINTable", key, "270F"));
-  return *value >= 0 && *value <= zolt::kLargestPinValue &&
-         *value != zolt::kTakenMark && *value != zolt::kVoidMark;
+  const std::string text = t.dll.GetString("PINTable", key, "");
+  return !text.empty() && zolt::ParseHex(text) == built[slot] &&
+         built[slot] != zolt::kTakenMark && built[slot] != zolt::kVoidMark;
 }
 
 }  // namespace
@@ -55,30 +59,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view dll_bytes(
       reinterpret_cast<const char*>(data + 8 + pin_size), rest - pin_size);
 
+  static zolt::TempDir dir;  // one folder for the whole run
   zolt::PinTables tables;
-  tables.pin = zolt::ProfileFile::Parse(pin_bytes);
-  tables.dll = zolt::ProfileFile::Parse(dll_bytes);
+  tables.pin_path = dir.WriteFile("PINTable.dat", std::string(pin_bytes));
+  tables.dll_path = dir.WriteFile("DLLPINTable.dat", std::string(dll_bytes));
+  zolt::TestEnv env;
+  tables.pin = zolt::ProfileFile::Load(env, tables.pin_path);
+  tables.dll = zolt::ProfileFile::Load(env, tables.dll_path);
   zolt::LibrarySettings settings;
   settings.Vendor = 190;
   settings.Location = 800;
   settings.Season = 7;
   settings.PINcrypt = 255;
   settings.PINExpiry = expiry;
-  zolt::TestEnv env;
-  env.SetTime(zolt::At(2014, 6, 15, minute / 60, minute % 60));
+  settings.Pathtopintable = dir.path();
+  const zolt::LocalTime now = zolt::At(2014, 6, 15, minute / 60, minute % 60);
+  env.SetTime(now);
 
   zolt::FreeSlot found;
-  const zolt::Code code = zolt::FindFreeSlot(env, settings, tables, &found);
+  const zolt::Code code = zolt::FindFreeSlot(
+      env, settings, zolt::Caller::kZoltResult, &tables, &found);
+  static int32_t built[zolt::kSlotCount];
+  zolt::ComputeTableForDate(settings, now, built);
+  zolt::PinTables on_disk;
+  on_disk.pin = zolt::ProfileFile::Load(env, tables.pin_path);
+  on_disk.dll = zolt::ProfileFile::Load(env, tables.dll_path);
   const int first = expiry == 0 ? 0 : (minute - expiry < 0 ? 0 : minute - expiry);
   int newest_free = -1;
-  int32_t value = 0, newest_value = 0;
   for (int slot = minute; slot >= first; --slot) {
-    if (Usable(tables, slot, &value)) {
+    if (Usable(on_disk, built, slot)) {
       newest_free = slot;
-      newest_value = value;
       break;
     }
   }
+  const int32_t newest_value = newest_free >= 0 ? built[newest_free] : 0;
   if (code == zolt::Code::kSoldOut) {
     if (newest_free >= 0) Fail("sold out with a usable slot", newest_free);
     return 0;

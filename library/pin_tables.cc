@@ -1,11 +1,13 @@
 #include "library/pin_tables.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstdio>
 #include <memory>
 
 #include "library/number_text.h"
 #include "library/slot_pin.h"
+#include "library/table_lock.h"
 
 namespace zolt {
 namespace {
@@ -16,6 +18,8 @@ constexpr char kRunDayKey[] = "LastPINRunDay";
 // The full date of the build, YYYYMMDD. The day of the month alone would
 // let a table of the same day of an earlier month pass for today's.
 constexpr char kRunDateKey[] = "LastPINRunDate";
+constexpr char kPinTableName[] = "PINTable.dat";
+constexpr char kDllTableName[] = "DLLPINTable.dat";
 
 std::string SlotKey(int slot) { return std::to_string(slot); }
 
@@ -61,8 +65,9 @@ bool EmptyTableSection(Env& env, ProfileFile* file, const std::string& path) {
 // Stamps both files with today, computes the table and writes it: every
 // slot into DLLPINTable.dat, the marks into PINTable.dat as well. Each file
 // is written once, with its date and its table together, so that no reader
-// and no crash ever meets a file dated today without its table.
-void BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
+// and no crash ever meets a file dated today without its table. kOk only
+// when both files are on disk as built.
+Code BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
                    PinTables* t) {
   SetRunDate(today, &t->pin);
   SetRunDate(today, &t->dll);
@@ -74,8 +79,11 @@ void BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
     t->dll.SetString(kTableSection, key, text);
     if (IsMark(values[slot])) t->pin.SetString(kTableSection, key, text);
   }
-  t->dll.Save(env, t->dll_path);
-  t->pin.Save(env, t->pin_path);
+  if (t->dll.Save(env, t->dll_path) != FileError::kNone ||
+      t->pin.Save(env, t->pin_path) != FileError::kNone) {
+    return Code::kTablesUnwritable;
+  }
+  return Code::kOk;
 }
 
 // A new day: both files are deleted and built again.
@@ -95,8 +103,7 @@ Code RebuildBoth(Env& env, const LibrarySettings& s, Caller caller,
   const bool dll_emptied = EmptyTableSection(env, &t->dll, t->dll_path);
   if (query && !dll_emptied) return Code::kTableEmpty;
 
-  BuildAndWrite(env, s, today, t);
-  return Code::kOk;
+  return BuildAndWrite(env, s, today, t);
 }
 
 // The library table alone is stale: PINTable.dat keeps today's marks.
@@ -106,8 +113,68 @@ Code RebuildLibraryTable(Env& env, const LibrarySettings& s,
     return Code::kDeleteDenied;
   }
   EmptyTableSection(env, &t->dll, t->dll_path);
-  BuildAndWrite(env, s, today, t);
+  return BuildAndWrite(env, s, today, t);
+}
+
+// Rebuilds what is not today's: both files at a new day, else the library
+// table when it is stale or `library_damaged`.
+Code BringUpToDate(Env& env, const LibrarySettings& s, Caller caller,
+                   const LocalTime& today, bool library_damaged,
+                   PinTables* t) {
+  if (!BuiltToday(t->pin, today)) {
+    return RebuildBoth(env, s, caller, RunDay(t->pin), today, t);
+  }
+  if (library_damaged || !BuiltToday(t->dll, today)) {
+    return RebuildLibraryTable(env, s, today, t);
+  }
   return Code::kOk;
+}
+
+// The search itself, from `minute` down to `first`. A slot is free when
+// PINTable.dat has no non-zero entry for it and DLLPINTable.dat holds the
+// value the build gives it. kTableDamaged when an entry it reaches in
+// DLLPINTable.dat is missing or holds anything but that value or the taken
+// mark.
+Code SearchWindow(const LibrarySettings& s, const PinTables& t,
+                  const LocalTime& now, int minute, int first,
+                  FreeSlot* found) {
+  std::unique_ptr<int32_t[]> built;  // computed when first needed
+  for (int slot = minute; slot >= first; --slot) {
+    std::string key = SlotKey(slot);
+    if (ParseHex(t.pin.GetString(kTableSection, key, "0")) != 0) continue;
+    const std::string text = t.dll.GetString(kTableSection, key, "");
+    if (text.empty()) return Code::kTableDamaged;
+    const int32_t v = ParseHex(text);
+    if (v == kTakenMark) continue;
+    if (built == nullptr) {
+      built = std::make_unique<int32_t[]>(kSlotCount);
+      ComputeTableForDate(s, now, built.get());
+    }
+    if (v != built[slot]) return Code::kTableDamaged;
+    if (IsMark(v)) continue;
+    found->slot = slot;
+    found->value = v;
+    found->sale_time = now;
+    return Code::kOk;
+  }
+  return Code::kSoldOut;
+}
+
+// Of several slots with one value the lowest keeps it and every later one
+// becomes a taken mark; values above the largest PIN value are void. A value
+// that equals a mark counts as that mark.
+void MarkVoidAndDuplicates(int32_t values[kSlotCount]) {
+  std::bitset<65536> seen;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    int32_t v = values[slot];
+    if (v > kLargestPinValue) v = values[slot] = kVoidMark;
+    if (IsMark(v)) continue;
+    if (seen.test(static_cast<size_t>(v))) {
+      values[slot] = kTakenMark;
+    } else {
+      seen.set(static_cast<size_t>(v));
+    }
+  }
 }
 
 }  // namespace
@@ -121,70 +188,86 @@ std::string TableText(int32_t value) {
 void ComputeTable(Env& env, const LibrarySettings& s,
                   int32_t values[kSlotCount]) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    int32_t v = SlotPin(env, slot, s.Season, s.PINcrypt, s.Vendor, s.Location);
-    values[slot] = v > kLargestPinValue ? kVoidMark : v;
+    values[slot] =
+        SlotPin(env, slot, s.Season, s.PINcrypt, s.Vendor, s.Location);
   }
-  // Of several slots with one value the lowest keeps it and every later one
-  // becomes a taken mark. A value that equals a mark counts as that mark.
-  std::bitset<65536> seen;
+  MarkVoidAndDuplicates(values);
+}
+
+void ComputeTableForDate(const LibrarySettings& s, const LocalTime& date,
+                         int32_t values[kSlotCount]) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    int32_t v = values[slot];
-    if (IsMark(v)) continue;
-    if (seen.test(static_cast<size_t>(v))) {
-      values[slot] = kTakenMark;
-    } else {
-      seen.set(static_cast<size_t>(v));
-    }
+    values[slot] = SlotPinForDate(slot, s.Season, s.PINcrypt, s.Vendor,
+                                  s.Location, date);
+  }
+  MarkVoidAndDuplicates(values);
+}
+
+Code CheckDataFolder(Env& env, const LibrarySettings& s,
+                     std::vector<std::string>* leftovers) {
+  leftovers->clear();
+  // An empty path would put the tables in the root of the current drive.
+  if (s.Pathtopintable.empty()) return Code::kDataFolder;
+  constexpr size_t kLongestName =
+      std::max({sizeof(kDllTableName) - 1, sizeof(kPinTableName) - 1,
+                sizeof(kTableLockName) - 1, kTemporaryNameLength});
+  if (s.Pathtopintable.size() + 1 + kLongestName > env.MaxPathLength()) {
+    return Code::kDataFolder;
+  }
+  std::vector<std::string> names;
+  if (!env.ListFolder(s.Pathtopintable, &names)) return Code::kDataFolder;
+  for (std::string& name : names) {
+    if (IsTemporaryFileName(name)) leftovers->push_back(std::move(name));
+  }
+  return Code::kOk;
+}
+
+void RemoveLeftovers(Env& env, const LibrarySettings& s,
+                     const std::vector<std::string>& leftovers) {
+  for (const std::string& name : leftovers) {
+    env.RemoveFile(JoinPath(env, s.Pathtopintable, name));
   }
 }
 
 Code RefreshPinTables(Env& env, const LibrarySettings& s, Caller caller,
                       PinTables* t) {
-  if (!env.FolderHasEntries(s.Pathtopintable)) return Code::kDataFolder;
-  t->pin_path = JoinPath(env, s.Pathtopintable, "PINTable.dat");
-  t->dll_path = JoinPath(env, s.Pathtopintable, "DLLPINTable.dat");
+  t->pin_path = JoinPath(env, s.Pathtopintable, kPinTableName);
+  t->dll_path = JoinPath(env, s.Pathtopintable, kDllTableName);
   t->pin = ProfileFile::Load(env, t->pin_path);
   t->dll = ProfileFile::Load(env, t->dll_path);
-
-  const LocalTime today = env.Now();
-  if (!BuiltToday(t->pin, today)) {
-    return RebuildBoth(env, s, caller, RunDay(t->pin), today, t);
-  }
-  if (!BuiltToday(t->dll, today)) return RebuildLibraryTable(env, s, today, t);
-  return Code::kOk;
+  return BringUpToDate(env, s, caller, env.Now(), false, t);
 }
 
-Code FindFreeSlot(Env& env, const LibrarySettings& s, const PinTables& t,
-                  FreeSlot* found) {
+Code FindFreeSlot(Env& env, const LibrarySettings& s, Caller caller,
+                  PinTables* t, FreeSlot* found) {
   const LocalTime now = env.Now();
   const int minute = now.hour * 60 + now.minute;
   int first = s.PINExpiry == 0 ? 0 : minute - s.PINExpiry;
   if (first < 0) first = 0;
   if (first > 1440) return Code::kWindow;
 
-  for (int slot = minute; slot >= first; --slot) {
-    std::string key = SlotKey(slot);
-    if (ParseHex(t.pin.GetString(kTableSection, key, "0")) != 0) continue;
-    int32_t v = ParseHex(t.dll.GetString(kTableSection, key, "270F"));
-    if (IsMark(v)) continue;
-    // A value the generator cannot produce is a damaged entry: never turn
-    // it into a PIN.
-    if (v < 0 || v > kLargestPinValue) continue;
-    found->slot = slot;
-    found->value = v;
-    found->sale_time = now;
-    return Code::kOk;
-  }
-  return Code::kSoldOut;
+  Code c = SearchWindow(s, *t, now, minute, first, found);
+  if (c != Code::kTableDamaged) return c;
+  c = BringUpToDate(env, s, caller, now, true, t);
+  if (c != Code::kOk) return c;
+  c = SearchWindow(s, *t, now, minute, first, found);
+  // A table just built for today cannot fail its checks, short of a clock
+  // that moved to another day in between: no PIN from it.
+  return c == Code::kTableDamaged ? Code::kTablesUnwritable : c;
 }
 
-void MarkSlotTaken(Env& env, int slot, PinTables* t) {
+Code MarkSlotTaken(Env& env, int slot, PinTables* t) {
   const std::string key = SlotKey(slot);
   const std::string mark = TableText(kTakenMark);
   t->dll.SetString(kTableSection, key, mark);
-  t->dll.Save(env, t->dll_path);
+  if (t->dll.Save(env, t->dll_path) != FileError::kNone) {
+    return Code::kTablesUnwritable;
+  }
   t->pin.SetString(kTableSection, key, mark);
-  t->pin.Save(env, t->pin_path);
+  if (t->pin.Save(env, t->pin_path) != FileError::kNone) {
+    return Code::kTablesUnwritable;
+  }
+  return Code::kOk;
 }
 
 }  // namespace zolt

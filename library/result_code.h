@@ -10,6 +10,11 @@ namespace zolt {
 enum class Code : int32_t {
   kOk = 0,
   kSettingsOpen = -1,
+  // The same number as kSettingsOpen, "undetermined error": a table file or
+  // a taken mark could not be written (so no PIN leaves the library), or
+  // another station held the table lock past its bound.
+  kTablesUnwritable = -1,
+  kLockBusy = -1,
   kSeason = -100,
   kLocation = -101,
   kVendor = -102,
@@ -29,6 +34,8 @@ enum class Code : int32_t {
   kTableNotFound = -610,
   kTableBadPath = -620,
   kTableEmpty = -630,
+  // Never returned: the library table was found damaged (see FindFreeSlot).
+  kTableDamaged = 1,
 };
 
 constexpr int32_t ToInt(Code c) { return static_cast<int32_t>(c); }

@@ -21,14 +21,17 @@ void SetTableLockingForTesting(bool enabled) { g_locking = enabled; }
 
 void SetTableLockWaitForTesting(int wait_ms) { g_wait_ms = wait_ms; }
 
-TableLock::TableLock(Env& env, const std::string& data_folder) {
-  if (!g_locking) return;
+Code TableLock::Acquire(Env& env, const std::string& data_folder) {
+  if (!g_locking) return Code::kOk;
+  const int wait_ms = g_wait_ms;
   thread_lock_ = std::unique_lock<std::timed_mutex>(ThreadMutex(),
                                                     std::defer_lock);
-  const int wait_ms = g_wait_ms;
-  (void)thread_lock_.try_lock_for(std::chrono::milliseconds(wait_ms));
-  file_lock_ =
-      env.LockFile(JoinPath(env, data_folder, kTableLockName), wait_ms);
+  if (!thread_lock_.try_lock_for(std::chrono::milliseconds(wait_ms))) {
+    return Code::kLockBusy;
+  }
+  FileError e = env.LockFile(JoinPath(env, data_folder, kTableLockName),
+                             wait_ms, &file_lock_);
+  return e == FileError::kSharing ? Code::kLockBusy : Code::kOk;
 }
 
 TableLock::~TableLock() {

@@ -6,11 +6,14 @@
 // Each part is waited for at most kTableLockWaitMs. A rebuild, the longest
 // piece of work under the lock, takes milliseconds on a local disk and well
 // under a second on a slow share, so a holder that keeps the lock longer than
-// the wait is stuck (a hung station, a lock left on a server); a cashier
-// should not wait on it. When a part cannot be had in time, or not at all (a
-// data folder that may not be written), the call goes on without it, as
-// stations always did before the lock existed. Stations that do not know the
-// lock still share the tables with those that do.
+// the wait is stuck (a hung station, a lock left on a server). A call that
+// cannot get a busy lock in time refuses (kLockBusy) rather than sell beside
+// a live holder. Only when the lock cannot be had at all (a data folder that
+// may not be written and holds no PINTable.lck yet, a file system without
+// locks) does the call go on without it, as stations always did before the
+// lock existed; it then still issues a PIN only once its mark is written.
+// Stations that do not know the lock still share the tables with those that
+// do.
 #ifndef ZOLT_LIBRARY_TABLE_LOCK_H_
 #define ZOLT_LIBRARY_TABLE_LOCK_H_
 
@@ -18,6 +21,7 @@
 #include <mutex>
 #include <string>
 
+#include "library/result_code.h"
 #include "platform/env.h"
 
 namespace zolt {
@@ -27,12 +31,17 @@ constexpr char kTableLockName[] = "PINTable.lck";
 
 class TableLock {
  public:
-  TableLock(Env& env, const std::string& data_folder);
+  TableLock() = default;
   ~TableLock();
   TableLock(const TableLock&) = delete;
   TableLock& operator=(const TableLock&) = delete;
 
-  // Whether the lock file is held (the mutex may be held without it).
+  // Takes both parts for the data folder. kOk when held, or when no lock
+  // file can be had at all (held() is then false); kLockBusy when another
+  // thread or station kept either part past the bound.
+  Code Acquire(Env& env, const std::string& data_folder);
+
+  // Whether the lock file is held (only a holder may tidy the data folder).
   bool held() const { return file_lock_ != nullptr; }
 
  private:

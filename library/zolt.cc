@@ -1,8 +1,8 @@
 #include "library/zolt.h"
 
 #include <cstring>
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "library/expiry_text.h"
 #include "library/pin_tables.h"
@@ -26,19 +26,25 @@ Code CheckDate(const LocalTime& t) {
 // is halfway through rebuilding.
 struct Call {
   LibrarySettings settings;
-  std::optional<TableLock> lock;
+  TableLock lock;
   PinTables tables;
   FreeSlot slot;
 };
 
-// Settings, lock, refresh and search, shared by both operations.
+// Settings, data folder, lock, refresh and search, shared by both
+// operations. The data folder is checked before the lock file is made in it.
 Code FindSlot(Env& env, Caller caller, int32_t basket_size, Call* call) {
   Code c = LoadSettings(env, caller, basket_size, &call->settings);
   if (c != Code::kOk) return c;
-  call->lock.emplace(env, call->settings.Pathtopintable);
+  std::vector<std::string> leftovers;
+  c = CheckDataFolder(env, call->settings, &leftovers);
+  if (c != Code::kOk) return c;
+  c = call->lock.Acquire(env, call->settings.Pathtopintable);
+  if (c != Code::kOk) return c;
+  if (call->lock.held()) RemoveLeftovers(env, call->settings, leftovers);
   c = RefreshPinTables(env, call->settings, caller, &call->tables);
   if (c != Code::kOk) return c;
-  return FindFreeSlot(env, call->settings, call->tables, &call->slot);
+  return FindFreeSlot(env, call->settings, caller, &call->tables, &call->slot);
 }
 
 }  // namespace
@@ -59,7 +65,10 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
       ExpiryText(call.slot.sale_time, call.settings.PINExpiry);
   const int32_t pin =
       FormPin(basket_size, call.settings.PINcrypt, call.slot.value);
-  MarkSlotTaken(env, call.slot.slot, &call.tables);
+  // No PIN leaves the library before its taken mark is on disk in both
+  // files.
+  c = MarkSlotTaken(env, call.slot.slot, &call.tables);
+  if (c != Code::kOk) return ToInt(c);
   if (expiry_text != nullptr) {
     const size_t n = text.size() < kExpiryBufferSize - 1
                          ? text.size()

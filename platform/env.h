@@ -11,8 +11,11 @@
 #define ZOLT_PLATFORM_ENV_H_
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace zolt {
 
@@ -75,8 +78,10 @@ class Env {
   virtual FileError RemoveFile(const std::string& path) = 0;
 
   // True when a search for any entry of the folder (the pattern "\*.*")
-  // finds one: the folder exists and can be listed.
-  virtual bool FolderHasEntries(const std::string& folder) = 0;
+  // finds one: the folder exists and can be listed. When names is not null
+  // it receives the name of every entry (".", ".." left out).
+  virtual bool ListFolder(const std::string& folder,
+                          std::vector<std::string>* names) = 0;
 
   virtual bool FolderExists(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
@@ -86,21 +91,41 @@ class Env {
   virtual FileError ReadFile(const std::string& path, std::string* contents) = 0;
 
   // Replaces a file's contents atomically: a temporary file in the same folder
-  // renamed over the target, falling back to an in-place rewrite when the
-  // rename is refused. Creates a missing file but never a missing folder
-  // (kBadPath). A read-only file is refused (kDenied) and left unchanged.
+  // (named as IsTemporaryFileName describes), flushed to disk and renamed
+  // over the target, the folder then synced where the platform allows;
+  // falling back to an in-place rewrite, also flushed, when the temporary
+  // file or the rename is refused. kNone only when the contents have reached
+  // the disk. Creates a missing file but never a missing folder (kBadPath).
+  // A read-only file is refused (kDenied), a file held open elsewhere
+  // without sharing (kSharing), and either is left unchanged.
   virtual FileError WriteFileAtomic(const std::string& path,
                                     const std::string& contents) = 0;
 
   // Takes an exclusive advisory lock on the file at `path` (created when
-  // missing; never deleted), waiting at most `timeout_ms` for another holder
-  // to let go. Other processes and other calls of this process that lock the
-  // same file wait for it. Null when no lock can be had in that time (a
-  // folder that may not be written, a file system without locks, a holder
-  // that does not let go).
-  virtual std::unique_ptr<FileLock> LockFile(const std::string& path,
-                                             int timeout_ms);
+  // missing, so that every station may open it later; never deleted),
+  // waiting at most `timeout_ms` for another holder to let go. Other
+  // processes and other calls of this process that lock the same file wait
+  // for it. kNone with *lock set when held; kSharing when another holder
+  // kept it the whole time; any other cause when no lock can be had at all
+  // (a folder that may not be written, a file system without locks).
+  virtual FileError LockFile(const std::string& path, int timeout_ms,
+                             std::unique_ptr<FileLock>* lock);
+
+  // The longest path the platform's file functions take (MAX_PATH less its
+  // terminating zero on Windows).
+  virtual std::size_t MaxPathLength() const = 0;
 };
+
+// Temporary files of WriteFileAtomic are named "~zt" + six letters or digits
+// + ".tmp", in the target's folder: never longer than the table names, so
+// that a temporary path fits wherever its target's path fits, and the same
+// on every platform, so that any station can recognise what a write cut
+// short (a station killed mid-write) left behind.
+constexpr std::size_t kTemporaryNameLength = 13;
+bool IsTemporaryFileName(std::string_view name);
+// A temporary file name made from `seed` (which the platform draws from its
+// process, thread, clock and a counter).
+std::string TemporaryFileName(std::uint64_t seed);
 
 // Joins a folder and a name with the platform separator the way the system
 // always has: folder + separator + name, with no check for a separator that

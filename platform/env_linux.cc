@@ -3,8 +3,9 @@
 //  - CauseOf: errno to FileError.
 //  - LinuxEnv: the Env methods.
 // Windows marks a file read-only with an attribute that even an administrator
-// must respect; here a file without any write bit plays that part, so that a
-// read-only settings or table file behaves alike when the station runs as root.
+// must respect; here a file (or folder) without any write bit plays that
+// part, so that a read-only settings or table file, or data folder, behaves
+// alike when the station runs as root.
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -15,6 +16,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <ctime>
@@ -22,6 +24,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/linux_paths.h"
@@ -40,7 +43,7 @@ constexpr off_t kMaxReadBytes = 64 * 1024 * 1024;
 constexpr int kMaxTries = 10;
 constexpr int kRetryPauseMs = 10;
 
-bool HasNoWriteBits(const struct stat& st) {
+bool NoWriteBits(const struct stat& st) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
@@ -136,7 +139,7 @@ class LinuxEnv final : public Env {
       result = FileError::kDenied;
     } else if (!S_ISREG(st.st_mode)) {
       result = FileError::kOther;  // a device, pipe or socket
-    } else if (HasNoWriteBits(st)) {
+    } else if (NoWriteBits(st)) {
       result = FileError::kDenied;
     } else {
       // Held by another process or thread: the sharing violation of Windows.
@@ -161,17 +164,28 @@ class LinuxEnv final : public Env {
     std::string real = ResolveName(path);
     struct stat st;
     if (lstat(real.c_str(), &st) == 0) {
-      if (S_ISDIR(st.st_mode) || HasNoWriteBits(st)) return FileError::kDenied;
+      if (S_ISDIR(st.st_mode) || NoWriteBits(st) || FolderOfIsReadOnly(real)) {
+        return FileError::kDenied;
+      }
     }
     if (unlink(real.c_str()) != 0) return FailureOf(real, errno);
     return FileError::kNone;
   }
 
-  bool FolderHasEntries(const std::string& folder) override {
+  bool ListFolder(const std::string& folder,
+                  std::vector<std::string>* names) override {
+    if (names != nullptr) names->clear();
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return false;
+    // A folder always holds "." and "..", so it has entries once listed.
+    while (names != nullptr) {
+      struct dirent* entry = readdir(dir);
+      if (entry == nullptr) break;
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names->push_back(name);
+    }
     closedir(dir);
-    return true;  // a folder always holds "." and ".."
+    return true;
   }
 
   bool FolderExists(const std::string& path) override {
@@ -230,21 +244,62 @@ class LinuxEnv final : public Env {
     return WriteReplacing(ResolveName(path), contents);
   }
 
-  std::unique_ptr<FileLock> LockFile(const std::string& path,
-                                     int timeout_ms) override {
+  FileError LockFile(const std::string& path, int timeout_ms,
+                     std::unique_ptr<FileLock>* lock) override {
+    lock->reset();
     std::string real = ResolveName(path);
-    int fd = open(real.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return nullptr;
-    if (TryOfdLock(fd)) return std::make_unique<OfdLock>(fd);
-    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
-        timeout_ms <= 0) {
-      close(fd);
-      return nullptr;
+    int fd = OpenLockFile(real);
+    if (fd < 0) return CauseOf(errno);
+    if (TryOfdLock(fd)) {
+      *lock = std::make_unique<OfdLock>(fd);
+      return FileError::kNone;
     }
-    return WaitInKernel(fd, timeout_ms);
+    const bool busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
+    if (!busy) {  // ENOLCK, EINVAL: a file system without these locks
+      close(fd);
+      return FileError::kOther;
+    }
+    if (timeout_ms <= 0) {
+      close(fd);
+      return FileError::kSharing;
+    }
+    return WaitInKernel(fd, timeout_ms, lock);
   }
 
+  std::size_t MaxPathLength() const override { return PATH_MAX - 1; }
+
  private:
+  // Opens the lock file for reading and writing (a write lock needs both),
+  // making it when missing with read and write for everyone, whatever the
+  // umask: a station of another user, or one on a folder that later turns
+  // read-only, must still be able to open it. A folder without write bits
+  // gets no new file, as for a station that may not write there. Only a
+  // regular file will do. On failure errno tells why.
+  static int OpenLockFile(const std::string& real) {
+    constexpr int kFlags = O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    int fd = open(real.c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT) {
+      if (FolderOfIsReadOnly(real)) {
+        errno = EACCES;
+        return -1;
+      }
+      fd = open(real.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+      if (fd >= 0) {
+        (void)fchmod(fd, 0666);
+      } else if (errno == EEXIST) {
+        fd = open(real.c_str(), kFlags);  // made by another station just now
+      }
+    }
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      errno = EINVAL;
+      return -1;
+    }
+    return fd;
+  }
+
   // A held lock is waited for in the kernel (F_OFD_SETLKW), which hands a
   // released lock to a waiter at once. Polling instead lets the station that
   // just let go take the lock again before any poller looks, over and over,
@@ -260,7 +315,8 @@ class LinuxEnv final : public Env {
     bool abandoned = false;
   };
 
-  static std::unique_ptr<FileLock> WaitInKernel(int fd, int timeout_ms) {
+  static FileError WaitInKernel(int fd, int timeout_ms,
+                                std::unique_ptr<FileLock>* lock) {
     auto wait = std::make_shared<KernelWait>();
     try {
       std::thread([wait, fd] {
@@ -280,21 +336,22 @@ class LinuxEnv final : public Env {
           wait->done_cv.notify_all();
         }
       }).detach();
-    } catch (...) {  // no thread to be had: go on without the lock
+    } catch (...) {  // no thread to be had: no lock to be had
       close(fd);
-      return nullptr;
+      return FileError::kOther;
     }
     std::unique_lock<std::mutex> hold(wait->mutex);
     if (!wait->done_cv.wait_for(hold, std::chrono::milliseconds(timeout_ms),
                                 [&] { return wait->done; })) {
       wait->abandoned = true;  // the helper closes fd when its wait ends
-      return nullptr;
+      return FileError::kSharing;
     }
     if (!wait->got) {
       close(fd);
-      return nullptr;
+      return FileError::kOther;
     }
-    return std::make_unique<OfdLock>(fd);
+    *lock = std::make_unique<OfdLock>(fd);
+    return FileError::kNone;
   }
 };
 

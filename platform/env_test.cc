@@ -15,6 +15,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
@@ -165,17 +166,47 @@ TEST_F(LinuxEnvTest, WriteFileAtomicReplacesKeepsThePermissionBitsAndRefuses) {
   EXPECT_EQ(env.WriteFileAtomic(dir.Join("ro.dat"), "changed"), FileError::kDenied);
   EXPECT_EQ(dir.ReadFile("ro.dat"), "kept");
   EXPECT_EQ(env.WriteFileAtomic(dir.Join("nofolder") + "/x.dat", "x"), FileError::kBadPath);
+
+  // Held with an exclusive flock by another process: refused, unchanged.
+  int holder = open(dir.Join("t.dat").c_str(), O_RDONLY);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("t.dat"), "held"), FileError::kSharing);
+  EXPECT_EQ(dir.ReadFile("t.dat"), "");
+  close(holder);
   // No temporary file is left beside the targets, no folder is made.
   EXPECT_EQ(Entries(), (std::set<std::string>{"t.dat", "new.dat", "ro.dat"}));
 }
 
-TEST_F(LinuxEnvTest, FolderHasEntriesOnlyForAListableFolder) {
+// A folder without write bits takes no new file, but a file in it that may
+// be written is rewritten in place.
+TEST_F(LinuxEnvTest, ReadOnlyFolderIsWrittenInPlaceOnly) {
+  const std::string folder = dir.MakeDir("ro");
+  dir.WriteFile("ro/t.dat", "old contents, longer than the new");
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  EXPECT_EQ(env.WriteFileAtomic(folder + "/t.dat", "new"), FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("ro/t.dat"), "new");
+  EXPECT_EQ(env.WriteFileAtomic(folder + "/n.dat", "n"), FileError::kDenied);
+  EXPECT_EQ(env.RemoveFile(folder + "/t.dat"), FileError::kDenied);
+  std::unique_ptr<FileLock> lock;
+  EXPECT_EQ(env.LockFile(folder + "/PINTable.lck", 0, &lock), FileError::kDenied);
+  std::vector<std::string> names;
+  ASSERT_TRUE(env.ListFolder(folder, &names));
+  EXPECT_EQ(names, std::vector<std::string>{"t.dat"});
+  ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+}
+
+TEST_F(LinuxEnvTest, ListFolderOnlyForAListableFolder) {
   const std::string empty = dir.MakeDir("empty");
   const std::string file = dir.WriteFile("file.dat", "x");
-  EXPECT_TRUE(env.FolderHasEntries(dir.path()));
-  EXPECT_TRUE(env.FolderHasEntries(empty));  // "." and ".." are entries
-  EXPECT_FALSE(env.FolderHasEntries(file));
-  EXPECT_FALSE(env.FolderHasEntries(dir.Join("missing")));
+  std::vector<std::string> names = {"stale"};
+  EXPECT_TRUE(env.ListFolder(dir.path(), &names));
+  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+            (std::set<std::string>{"empty", "file.dat"}));
+  EXPECT_TRUE(env.ListFolder(empty, &names));  // "." and ".." are entries
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(env.ListFolder(file, nullptr));
+  EXPECT_FALSE(env.ListFolder(dir.Join("missing"), nullptr));
   EXPECT_TRUE(env.FolderExists(empty));
   EXPECT_FALSE(env.FolderExists(file));
   EXPECT_TRUE(env.FileExists(file));
@@ -183,15 +214,46 @@ TEST_F(LinuxEnvTest, FolderHasEntriesOnlyForAListableFolder) {
 }
 
 TEST_F(LinuxEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
-  std::unique_ptr<FileLock> first = env.LockFile(dir.Join("PINTable.lck"), 0);
-  ASSERT_NE(first, nullptr);
-  EXPECT_TRUE(dir.Exists("PINTable.lck"));  // created when missing
-  // Another holder in this very process, through another spelling.
-  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), 50), nullptr);
+  std::unique_ptr<FileLock> first, second;
+  ASSERT_EQ(env.LockFile(dir.Join("PINTable.lck"), 0, &first), FileError::kNone);
+  // Made for every station's user, whatever the umask.
+  EXPECT_EQ(fs::status(dir.Join("PINTable.lck")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write |
+                fs::perms::group_read | fs::perms::group_write |
+                fs::perms::others_read | fs::perms::others_write);
+  // Another holder in this very process, through another spelling: busy.
+  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), 50, &second), FileError::kSharing);
+  EXPECT_EQ(second, nullptr);
   first.reset();
-  EXPECT_NE(env.LockFile(dir.Join("pintable.LCK"), 50), nullptr);
-  EXPECT_EQ(env.LockFile(dir.Join("nofolder") + "/PINTable.lck", 50), nullptr);
-  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.lck"}));
+  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), 50, &second), FileError::kNone);
+  EXPECT_NE(second, nullptr);
+  // No lock at all: a missing folder, a folder in the lock file's place.
+  dir.MakeDir("lockdir");
+  EXPECT_NE(env.LockFile(dir.Join("nofolder") + "/PINTable.lck", 50, &first),
+            FileError::kNone);
+  EXPECT_NE(env.LockFile(dir.Join("lockdir"), 50, &first), FileError::kNone);
+  EXPECT_NE(env.LockFile(dir.Join("lockdir"), 50, &first), FileError::kSharing);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.lck", "lockdir"}));
+}
+
+// What a write cut short leaves is recognised by its name alone, and only
+// such names are: the data folder may hold other files of the site.
+TEST(TemporaryFileNameTest, NamesMadeAreRecognisedAndNothingElse) {
+  std::set<std::string> made;
+  for (uint64_t seed = 0; seed < 1000; ++seed) {
+    const std::string name = TemporaryFileName(seed);
+    EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+    made.insert(name);
+  }
+  EXPECT_EQ(made.size(), 1000u);  // neighbouring seeds, different names
+  for (const char* name : {"~ZT0A1b2C.TMP", "~zt000000.tmp"}) {
+    EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+  }
+  for (const char* name : {"~zt00000.tmp", "~zt0000000.tmp", "~zt00 000.tmp",
+                           "zt000000.tmp", "~zt000000.tmq", "~zt00.00.tmp",
+                           "PINTable.dat", ".PINTable.dat.a1b2c3", ""}) {
+    EXPECT_FALSE(IsTemporaryFileName(name)) << name;
+  }
 }
 
 }  // namespace

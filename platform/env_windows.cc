@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -118,15 +119,10 @@ bool WriteAll(HANDLE file, const std::string& data) {
   return true;
 }
 
-// A name for the temporary file beside `path`, unique within this machine's
-// processes and threads (process id, thread id, tick count, counter).
-std::string TemporaryNameFor(const std::string& path) {
-  static volatile LONG counter = 0;
-  char suffix[80];
-  wsprintfA(suffix, ".%lx-%lx-%lx-%lx.tmp", GetCurrentProcessId(),
-            GetCurrentThreadId(), GetTickCount(),
-            static_cast<unsigned long>(InterlockedIncrement(&counter)));
-  return path + suffix;
+// The folder part of `path` with its separator ("" for a bare name).
+std::string FolderPrefixOf(const std::string& path) {
+  size_t end = path.find_last_of("\\/");
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
 // Rewrites the file itself: the fallback when the temporary file or the
@@ -151,12 +147,29 @@ FileError RewriteInPlace(const std::string& path, const std::string& contents) {
 }
 
 // Writes `contents` to a new temporary file beside `path`, flushed to disk.
-// Returns its name, or "" when it could not be made.
+// Returns its name, or "" when it could not be made. The name is drawn from
+// the process and thread ids, the tick count and a counter; CREATE_NEW
+// proves that no other writer uses it.
 std::string WriteTemporary(const std::string& path, const std::string& contents,
                            DWORD attributes) {
-  std::string temp = TemporaryNameFor(path);
-  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_NEW, attributes, nullptr);
+  static volatile LONG counter = 0;
+  std::string temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE;
+       ++attempt) {
+    const unsigned long long seed =
+        (static_cast<unsigned long long>(GetCurrentProcessId()) << 40) ^
+        (static_cast<unsigned long long>(GetCurrentThreadId()) << 20) ^
+        (static_cast<unsigned long long>(GetTickCount()) * 1000000007ull) ^
+        (static_cast<unsigned long long>(InterlockedIncrement(&counter))
+         << 52);
+    temp = FolderPrefixOf(path) + TemporaryFileName(seed);
+    file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       attributes, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+      break;
+    }
+  }
   if (file == INVALID_HANDLE_VALUE) return "";
   bool ok = WriteAll(file, contents) && FlushFileBuffers(file);
   CloseHandle(file);
@@ -264,10 +277,18 @@ class WindowsEnv final : public Env {
     return err == ERROR_SUCCESS ? FileError::kNone : CauseOf(err);
   }
 
-  bool FolderHasEntries(const std::string& folder) override {
+  bool ListFolder(const std::string& folder,
+                  std::vector<std::string>* names) override {
+    if (names != nullptr) names->clear();
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
+    if (names != nullptr) {
+      do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names->push_back(name);
+      } while (FindNextFileA(find, &data));
+    }
     FindClose(find);
     return true;
   }
@@ -325,13 +346,22 @@ class WindowsEnv final : public Env {
     return ReplaceContents(path, contents);
   }
 
-  std::unique_ptr<FileLock> LockFile(const std::string& path,
-                                     int timeout_ms) override {
+  FileError LockFile(const std::string& path, int timeout_ms,
+                     std::unique_ptr<FileLock>* lock) override {
+    lock->reset();
+    // Read access is enough for a byte-range lock: a lock file that may no
+    // longer be written (a folder turned read-only) still serves.
     HANDLE file = CreateFileA(
         path.c_str(), GENERIC_READ | GENERIC_WRITE,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+      file = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) return CauseOf(GetLastError());
     // Polled, with pauses of at most 2 ms: a station that has just let go
     // could otherwise take the lock again before a slowly polling one looks,
     // over and over. (An overlapped wait would queue the request, but it
@@ -342,18 +372,24 @@ class WindowsEnv final : public Env {
       OVERLAPPED ov = {};
       if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
                      0, 1, 0, &ov)) {
-        return std::make_unique<WindowsFileLock>(file);
+        *lock = std::make_unique<WindowsFileLock>(file);
+        return FileError::kNone;
       }
       DWORD err = GetLastError();
-      if ((err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) ||
-          GetTickCount() - start >= static_cast<DWORD>(timeout_ms)) {
+      if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) {
         CloseHandle(file);
-        return nullptr;
+        return FileError::kOther;  // no locks on this file system
+      }
+      if (GetTickCount() - start >= static_cast<DWORD>(timeout_ms)) {
+        CloseHandle(file);
+        return FileError::kSharing;
       }
       Sleep(pause);
       if (pause < 2) ++pause;
     }
   }
+
+  std::size_t MaxPathLength() const override { return MAX_PATH - 1; }
 };
 
 }  // namespace

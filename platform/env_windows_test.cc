@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
@@ -174,8 +175,11 @@ TEST_F(WindowsEnvTest, FolderQueries) {
       {"missing", dir_.Join("missing"), false, false, false},
       {"empty path: the current drive's root", "", true, false, false},
   };
+  std::vector<std::string> names;
+  ASSERT_TRUE(env_.ListFolder(dir_.path(), &names));
+  EXPECT_EQ(names.size(), 2u);  // file.dat and empty, without . and ..
   for (const Case& c : cases) {
-    EXPECT_EQ(env_.FolderHasEntries(c.path), c.has_entries) << c.what;
+    EXPECT_EQ(env_.ListFolder(c.path, nullptr), c.has_entries) << c.what;
     EXPECT_EQ(env_.FolderExists(c.path), c.folder) << c.what;
     EXPECT_EQ(env_.FileExists(c.path), c.file) << c.what;
   }
@@ -185,28 +189,43 @@ TEST_F(WindowsEnvTest, FolderQueries) {
 // opens in one process; released with the object.
 TEST_F(WindowsEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
   std::string path = dir_.Join("PINTable.lck");
+  std::unique_ptr<FileLock> first, second;
   {
-    std::unique_ptr<FileLock> first = env_.LockFile(path, 1000);
-    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(env_.LockFile(path, 1000, &first), FileError::kNone);
     EXPECT_TRUE(env_.FileExists(path)) << "a missing lock file is made";
-    EXPECT_EQ(env_.LockFile(path, 30), nullptr) << "held: the wait ends";
+    EXPECT_EQ(env_.LockFile(path, 30, &second), FileError::kSharing)
+        << "held: the wait ends";
+    EXPECT_EQ(second, nullptr);
     EXPECT_EQ(env_.CheckWritable(dir_.WriteFile("other.dat", "x")),
               FileError::kNone)
         << "other files are not affected";
+    first.reset();
   }
-  EXPECT_NE(env_.LockFile(path, 0), nullptr) << "released with the object";
+  EXPECT_EQ(env_.LockFile(path, 0, &second), FileError::kNone)
+      << "released with the object";
+  second.reset();
 
   // A holder that lets go in time hands the lock to the waiter.
-  std::unique_ptr<FileLock> holder = env_.LockFile(path, 0);
-  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(env_.LockFile(path, 0, &first), FileError::kNone);
   std::thread release([&] {
     Sleep(200);
-    holder.reset();
+    first.reset();
   });
-  EXPECT_NE(env_.LockFile(path, 5000), nullptr) << "granted when released";
+  EXPECT_EQ(env_.LockFile(path, 5000, &second), FileError::kNone)
+      << "granted when released";
   release.join();
+  second.reset();
 
-  EXPECT_EQ(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0), nullptr);
+  // A lock file that may no longer be written still serves.
+  MakeReadOnly(path);
+  EXPECT_EQ(env_.LockFile(path, 0, &first), FileError::kNone);
+  first.reset();
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  EXPECT_NE(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0, &first),
+            FileError::kNone);
+  EXPECT_NE(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0, &first),
+            FileError::kSharing);
   EXPECT_FALSE(env_.FolderExists(dir_.Join("nofolder")));
 }
 

@@ -26,8 +26,9 @@ class EnvWrapper : public Env {
   FileError RemoveFile(const std::string& path) override {
     return target_.RemoveFile(path);
   }
-  bool FolderHasEntries(const std::string& folder) override {
-    return target_.FolderHasEntries(folder);
+  bool ListFolder(const std::string& folder,
+                  std::vector<std::string>* names) override {
+    return target_.ListFolder(folder, names);
   }
   bool FolderExists(const std::string& path) override {
     return target_.FolderExists(path);
@@ -42,9 +43,12 @@ class EnvWrapper : public Env {
                             const std::string& contents) override {
     return target_.WriteFileAtomic(path, contents);
   }
-  std::unique_ptr<FileLock> LockFile(const std::string& path,
-                                     int timeout_ms) override {
-    return target_.LockFile(path, timeout_ms);
+  FileError LockFile(const std::string& path, int timeout_ms,
+                     std::unique_ptr<FileLock>* lock) override {
+    return target_.LockFile(path, timeout_ms, lock);
+  }
+  std::size_t MaxPathLength() const override {
+    return target_.MaxPathLength();
   }
 
  private:

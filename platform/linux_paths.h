@@ -1,4 +1,4 @@
-// Path helpers of the Linux Env (Linux only).
+// Path and file helpers of the Linux Env (Linux only).
 #ifndef ZOLT_PLATFORM_LINUX_PATHS_H_
 #define ZOLT_PLATFORM_LINUX_PATHS_H_
 
@@ -18,11 +18,21 @@ std::string FolderOf(const std::string& path);
 // spelling it was given).
 std::string ResolveName(const std::string& path);
 
+// Windows marks a file or folder read-only with an attribute that even an
+// administrator must respect; here a file or folder without any write bit
+// plays that part, so that stations running as root see what others see.
+bool HasNoWriteBits(const std::string& path);
+// Whether files may be made and removed in the folder that holds `path`.
+bool FolderOfIsReadOnly(const std::string& path);
+
 // Replaces the file at `path` with `contents`: a temporary file in the same
-// folder, flushed to disk and renamed over the target; when the rename (or the
-// temporary file) is refused, the file is rewritten in place. The target's
-// permission bits are kept. A file without write bits is refused (kDenied);
-// a missing folder gives kBadPath.
+// folder, flushed to disk and renamed over the target, then the folder
+// synced; when the temporary file or the rename is refused, the file is
+// rewritten in place and flushed. The target's permission bits are kept. A
+// file without write bits, or a new file in a folder without them, is
+// refused (kDenied); a file that another process holds with an exclusive
+// flock (the Linux form of a file held open without sharing) gives
+// kSharing; a missing folder gives kBadPath.
 FileError WriteReplacing(const std::string& path, const std::string& contents);
 
 }  // namespace zolt

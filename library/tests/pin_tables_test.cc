@@ -145,8 +145,13 @@ TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
       {"library only, bad path", 15, 14, kDll, kBadPath, kOk, kOk},
       // The deletion fails for a cause that carries on, so the old section
       // must be removed by a write, and that write fails: the query stops.
-      {"pin emptying fails", 14, 14, kPin, kOther, kOk, kTableEmpty, kDenied},
-      {"dll emptying fails", 14, 14, kDll, kOther, kOk, kTableEmpty, kDenied},
+      {"pin emptying fails", 14, 14, kPin, kOther, kTablesUnwritable, kTableEmpty, kDenied},
+      {"dll emptying fails", 14, 14, kDll, kOther, kTablesUnwritable, kTableEmpty, kDenied},
+      // The new table cannot be written: nothing is searched in memory.
+      {"library write fails", 14, 14, kDll, kNone, kTablesUnwritable, kTablesUnwritable, kDenied},
+      {"marks write fails", 14, 14, kPin, kNone, kTablesUnwritable, kTablesUnwritable, kSharing},
+      {"library only, write fails", 15, 14, kDll, kNone, kTablesUnwritable, kTablesUnwritable,
+       kDenied},
   };
   for (const Case& c : cases) {
     for (Caller caller : {Caller::kZoltResult, Caller::kSoldOutQuery}) {
@@ -160,27 +165,37 @@ TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
       const Code expected = query ? c.query : c.zolt;
       EXPECT_EQ(Refresh(caller), expected);
       if (expected != kOk) {
-        // Nothing was built: no file carries today's day.
-        EXPECT_EQ(site.ReadData("DLLPINTable.dat").find("LastPINRunDay=15"), std::string::npos);
+        // Nothing was built: the file that failed does not carry today's day.
+        const char* unbuilt = expected == kTablesUnwritable ? c.failing_file : kDll;
+        EXPECT_EQ(site.ReadData(unbuilt).find("LastPINRunDay=15"), std::string::npos);
       }
     }
   }
 }
 
-// Tables written by hand for day 15; each slot of 709..721 in one state.
+// Today's tables with each slot of 709..721 in one state: PINTable.dat's
+// entries taken (any non-zero hex text) or free ("0"), DLLPINTable.dat's
+// the built value or the taken mark.
 class FindFreeSlotTest : public PinTablesTest {
  protected:
   void SetUp() override {
     PinTablesTest::SetUp();
+    for (int slot : {0, 709, 720, 721}) ASSERT_FALSE(IsMarkValue(today[slot])) << slot;
     site.WriteData("PINTable.dat", TableFile(15,
         "715=1\r\n714=abc\r\n713=0x1\r\n712=270E\r\n711=270F\r\n710=-1\r\n"
         "709=0\r\n0=0\r\n"));
-    site.WriteData("DLLPINTable.dat", TableFile(15,
-        "0=0007\r\n1=270E\r\n2=270F\r\n3=FFFF\r\n4=270E\r\n5=270F\r\n"
-        "709=0600\r\n710=0500\r\n711=0400\r\n712=0300\r\n713=0200\r\n"
-        "714=0100\r\n715=0ABC\r\n716=-5\r\n717=FFFF\r\n718=270F\r\n"
-        "719=270E\r\n721=1234\r\n"));  // 720 has no entry
+    std::vector<int32_t> library = today;
+    for (int slot : {1, 2, 3, 4, 5, 716, 717, 718, 719, 720}) library[slot] = kTakenMark;
+    site.WriteData("DLLPINTable.dat", FreshLibraryFile(library, kNoon));
+    ASSERT_EQ(Refresh(Caller::kSoldOutQuery, &tables), Code::kOk);
   }
+  Code Find(const LocalTime& now, int32_t expiry, FreeSlot* found) {
+    LibrarySettings s = Loaded(Caller::kSoldOutQuery);
+    s.PINExpiry = expiry;
+    site.env.SetTime(now);
+    return FindFreeSlot(site.env, s, Caller::kSoldOutQuery, &tables, found);
+  }
+  PinTables tables;
 };
 
 TEST_F(FindFreeSlotTest, NewestFreeSlotOfTheWindowWins) {
@@ -189,39 +204,99 @@ TEST_F(FindFreeSlotTest, NewestFreeSlotOfTheWindowWins) {
     int32_t expiry;
     Code code;
     int slot;
-    int32_t value;
   } cases[] = {
-      {At(2010, 6, 15, 12, 0), 10, Code::kSoldOut, -1, 0},  // 720..710 used
-      {At(2010, 6, 15, 12, 1), 10, Code::kOk, 721, 0x1234},
-      {At(2010, 6, 15, 12, 0), 11, Code::kOk, 709, 0x600},  // "0" is free
-      {At(2010, 6, 15, 12, 0), 0, Code::kOk, 709, 0x600},
-      {At(2010, 6, 15, 0, 0), 0, Code::kOk, 0, 7},  // only slot 0
-      {At(2010, 6, 15, 0, 5), 0, Code::kOk, 0, 7},  // 5..0
-      {At(2010, 6, 15, 0, 5), 10, Code::kOk, 0, 7},  // raised to slot 0
-      {At(2010, 6, 15, 0, 4), 1439, Code::kOk, 0, 7},
-      {At(2010, 6, 15, 25, 0), 10, Code::kWindow, -1, 0},  // hour 25
+      {At(2010, 6, 15, 12, 0), 10, Code::kSoldOut, -1},  // 720..710 used
+      {At(2010, 6, 15, 12, 1), 10, Code::kOk, 721},
+      {At(2010, 6, 15, 12, 0), 11, Code::kOk, 709},  // "0" is free
+      {At(2010, 6, 15, 12, 0), 0, Code::kOk, 709},
+      {At(2010, 6, 15, 0, 0), 0, Code::kOk, 0},  // only slot 0
+      {At(2010, 6, 15, 0, 5), 0, Code::kOk, 0},  // 5..0
+      {At(2010, 6, 15, 0, 5), 10, Code::kOk, 0},  // raised to slot 0
+      {At(2010, 6, 15, 0, 4), 1439, Code::kOk, 0},
+      {At(2010, 6, 15, 25, 0), 10, Code::kWindow, -1},  // hour 25
   };
-  LibrarySettings s = Loaded(Caller::kSoldOutQuery);
-  PinTables tables;
-  ASSERT_EQ(Refresh(Caller::kSoldOutQuery, &tables), Code::kOk);
+  const std::string library = site.ReadData("DLLPINTable.dat");
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.now.hour << ":" << c.now.minute << " expiry "
                                       << c.expiry);
-    s.PINExpiry = c.expiry;
-    site.env.SetTime(c.now);
     FreeSlot found;
-    EXPECT_EQ(FindFreeSlot(site.env, s, tables, &found), c.code);
+    EXPECT_EQ(Find(c.now, c.expiry, &found), c.code);
     if (c.code == Code::kOk) {
       EXPECT_EQ(found.slot, c.slot);
-      EXPECT_EQ(found.value, c.value);
+      EXPECT_EQ(found.value, today[static_cast<size_t>(c.slot)]);
       EXPECT_EQ(found.sale_time.minute, c.now.minute);
     }
   }
+  EXPECT_EQ(site.ReadData("DLLPINTable.dat"), library);  // nothing rebuilt
+
   // Marking writes the taken mark into both files, over the old value.
-  MarkSlotTaken(site.env, 721, &tables);
+  ASSERT_EQ(MarkSlotTaken(site.env, 721, &tables), Code::kOk);
   EXPECT_NE(site.ReadData("PINTable.dat").find("\r\n721=270E\r\n"), std::string::npos);
   EXPECT_NE(site.ReadData("DLLPINTable.dat").find("\r\n721=270E\r\n"), std::string::npos);
-  EXPECT_EQ(site.ReadData("DLLPINTable.dat").find("721=1234"), std::string::npos);
+}
+
+// A library table dated today that the search cannot trust is rebuilt (the
+// marks of PINTable.dat kept) before any PIN comes from it; damage the
+// search does not reach is left for a later call.
+TEST_F(FindFreeSlotTest, DamagedLibraryTableIsRebuiltBeforeAnyPin) {
+  const std::string fresh = FreshLibraryFile(today, kNoon);
+  SiteSettings other = settings;
+  other.season = 8;
+  struct Case {
+    const char* name;
+    std::string library;
+    bool rebuilt;
+    int slot = 721;  // found at 12:01 with a lifetime of 10 minutes
+  } cases[] = {
+      {"cut off inside slot 721", fresh.substr(0, fresh.find("\r\n721=") + 8), true},
+      {"entry of slot 721 missing", [&] {
+         std::string f = fresh;
+         size_t at = f.find("\r\n721=");
+         return f.erase(at, 10);
+       }(), true},
+      {"a value the build never gave slot 721", [&] {
+         std::string f = fresh;
+         return f.replace(f.find("\r\n721=") + 6, 4, "0001");
+       }(), true},
+      {"void mark where the build gave a value", [&] {
+         std::string f = fresh;
+         return f.replace(f.find("\r\n721=") + 6, 4, "270F");
+       }(), true},
+      {"table of another season", FreshLibraryFile(ReferenceTable(other, kNoon), kNoon), true},
+      {"taken mark over a value", [&] {
+         std::string f = fresh;
+         return f.replace(f.find("\r\n721=") + 6, 4, "270E");
+       }(), false, 720},
+      {"damage outside the window", [&] {
+         std::string f = fresh;
+         size_t at = f.find("\r\n100=");
+         return f.erase(at, 10);
+       }(), false},
+  };
+  const std::string marks = site.ReadData("PINTable.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    site.WriteData("DLLPINTable.dat", c.library);
+    ASSERT_EQ(Refresh(Caller::kZoltResult, &tables), Code::kOk);
+    FreeSlot found;
+    ASSERT_EQ(Find(At(2010, 6, 15, 12, 1), 10, &found), Code::kOk);
+    EXPECT_EQ(found.slot, c.slot);
+    EXPECT_EQ(found.value, today[static_cast<size_t>(c.slot)]);
+    EXPECT_EQ(site.ReadData("DLLPINTable.dat"), c.rebuilt ? fresh : c.library);
+    EXPECT_NE(site.ReadData("PINTable.dat").find("715=1\r\n"), std::string::npos);
+  }
+}
+
+TEST_F(FindFreeSlotTest, MarkThatCannotBeWrittenIsReported) {
+  const std::string marks = site.ReadData("PINTable.dat");
+  site.env.FailWrite("DLLPINTable.dat", FileError::kSharing);
+  EXPECT_EQ(MarkSlotTaken(site.env, 721, &tables), Code::kTablesUnwritable);
+  EXPECT_EQ(site.ReadData("PINTable.dat"), marks);  // the second is not tried
+  site.env.ClearFailures();
+  site.env.FailWrite("PINTable.dat", FileError::kDenied);
+  EXPECT_EQ(MarkSlotTaken(site.env, 721, &tables), Code::kTablesUnwritable);
+  EXPECT_NE(site.ReadData("DLLPINTable.dat").find("\r\n721=270E\r\n"), std::string::npos);
+  EXPECT_EQ(site.ReadData("PINTable.dat"), marks);
 }
 
 }  // namespace

@@ -157,16 +157,22 @@ TEST_F(DateKeyTest, LockFileThatIsAFolderLetsTheCallGoOnUnlocked) {
 }
 
 // Another holder that never lets go (a hung station): the call waits the
-// bound, then goes on without the lock and succeeds.
-TEST_F(DateKeyTest, LockHeldElsewhereIsWaitedForAtMostTheBound) {
-  std::unique_ptr<FileLock> hung =
-      Env::Default().LockFile(data_ + "/PINTable.lck", 0);
-  ASSERT_NE(hung, nullptr);
+// bound, then refuses rather than sell beside it; once the holder is gone
+// the next call sells.
+TEST_F(DateKeyTest, LockHeldElsewhereRefusesTheCallAfterTheBound) {
+  std::unique_ptr<FileLock> hung;
+  ASSERT_EQ(Env::Default().LockFile(data_ + "/PINTable.lck", 0, &hung),
+            FileError::kNone);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(SellAt(20140615), NewestFree(20140615, 1439));
+  int32_t pin = 0;
+  EXPECT_EQ(SellAt(20140615, &pin), -1);
+  EXPECT_EQ(pin, -1);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(kTableLockWaitMs - 50));
   EXPECT_LT(waited, std::chrono::milliseconds(kTableLockWaitMs + 3000));
+  EXPECT_FALSE(root_.Exists("data/PINTable.dat"));
+  hung.reset();
+  EXPECT_EQ(SellAt(20140615), NewestFree(20140615, 1439));
 }
 
 }  // namespace
