@@ -12,12 +12,15 @@
 #       [-DSETTINGS=OFF] [-DEMULATOR=...]
 #       [-DWINDOWS_PATHS=ON] [-DXVFB=ON] [-DSIMULATED_TIME="2010-06-15 10:00"]
 #       [-DARGS=a;b] [-DENV=NAME=value;...] [-DTIMEOUT=seconds]
-#       [-DPICTURE_OUT=file.png]
+#       [-DPICTURE_OUT=file.png] [-DREAD_ONLY_DATA=ON]
 #       -P run_in_station.cmake
 # With WINDOWS_PATHS the paths are written as Wine sees them (drive Z: is
 # the Linux root); with XVFB the program runs on a virtual X display. With
 # PICTURE_OUT the program's BMP picture (named in ARGS, relative to the
-# station) and its log are collected, the picture converted to PNG.
+# station) and its log are collected, the picture converted to PNG. With
+# READ_ONLY_DATA the data folder is made immutable (chattr +i, which stops
+# root too) for the run and ZOLT_DATA_READ_ONLY is set; where that is not
+# allowed the run prints "SKIPPED:" and ends.
 foreach(var PROGRAM STATION)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_in_station.cmake: ${var} is not set")
@@ -71,12 +74,24 @@ if(XVFB)
   set(launcher ${XVFB_RUN} -a -s "-screen 0 1024x768x24")
 endif()
 
+if(READ_ONLY_DATA)
+  execute_process(COMMAND chattr +i "${STATION}/data" RESULT_VARIABLE crc ERROR_QUIET)
+  if(NOT crc EQUAL 0)
+    message("SKIPPED: chattr +i is not allowed here")
+    return()
+  endif()
+  set(ENV{ZOLT_DATA_READ_ONLY} 1)
+endif()
+
 get_filename_component(program_name "${PROGRAM}" NAME)
 execute_process(
   COMMAND ${launcher} ${EMULATOR} "${STATION}/${program_name}" ${ARGS}
   WORKING_DIRECTORY "${STATION}"
   TIMEOUT ${TIMEOUT}
   RESULT_VARIABLE rc)
+if(READ_ONLY_DATA)
+  execute_process(COMMAND chattr -i "${STATION}/data")
+endif()
 if(DEFINED PICTURE_OUT)
   file(GLOB logs "${STATION}/*.log")
   foreach(log IN LISTS logs)

@@ -1,0 +1,287 @@
+// Writes that fail, locks held by another program and damaged tables, as a
+// site meets them, through both exports of the library loaded by name from
+// this program's station folder (cmake/run_in_station.cmake lays it out:
+// the simulated-clock library, sale time 23:59, PINExpiry 0). Whatever
+// fails, no call hands out a PIN whose taken mark is not on disk in both
+// files, and no PIN twice.
+//
+// "failed_writes_test --hold-open FILE..." and "--hold-lock FILE SECONDS"
+// make this program the other program that holds the files or the lock.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "OstrelZOLTDLL.h"
+#include "platform/env.h"
+#include "platform/library_loader.h"
+#include "platform/testing/os_testing.h"
+
+namespace zolt {
+namespace {
+
+namespace fs = std::filesystem;
+
+using IssueFn = int32_t(ZOLT_CALL*)(int32_t, int32_t, int32_t, char*);
+using QueryFn = int32_t(ZOLT_CALL*)(int32_t, int32_t, int32_t);
+
+constexpr int32_t kPinCrypt = 7;  // as run_in_station.cmake writes it
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return in ? s.str() : "<missing>";
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The slot value a PIN was formed from.
+int32_t ValueOfPin(int32_t pin) {
+  const int32_t size = (pin / 100000 - 2) / 2;
+  return pin % 100000 - kPinCrypt * size;
+}
+
+class FailedWritesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    library_ = LoadLibraryByName(SharedLibraryFileName("OstrelZOLTDLL"), &error);
+    ASSERT_NE(library_, nullptr) << error;
+    issue_ = reinterpret_cast<IssueFn>(library_->FindSymbol("ZoltResult"));
+    query_ = reinterpret_cast<QueryFn>(
+        library_->FindSymbol("check_SoldOut_Condition"));
+    ASSERT_TRUE(issue_ != nullptr && query_ != nullptr);
+    settings_before_ = Read(Station("OstrelZOLTDLL.dta"));
+    for (const auto& e : fs::directory_iterator(data_)) fs::remove_all(e.path());
+  }
+  void TearDown() override {
+    Write(Station("OstrelZOLTDLL.dta"), settings_before_);
+    for (const auto& e : fs::recursive_directory_iterator(data_)) {
+      SetReadOnly(e.path().string(), false);
+    }
+  }
+
+  std::string Station(const std::string& name) const {
+    return JoinPath(env_, folder_, name);
+  }
+  std::string Data(const std::string& name) const {
+    return JoinPath(env_, data_, name);
+  }
+  void SetDataFolder(const std::string& path) const {
+    std::string s = settings_before_;
+    const size_t at = s.find("Pathtopintable=");
+    Write(Station("OstrelZOLTDLL.dta"),
+          s.substr(0, at) + "Pathtopintable=" + path + "\r\n");
+  }
+
+  int32_t Query() { return query_(0, 0, 1); }
+  // A sale; a PIN must be new, and its expiry text stays in 12 bytes.
+  int32_t Sell() {
+    char buffer[32];
+    std::memset(buffer, '#', sizeof buffer);
+    const int32_t r = issue_(0, 0, 1, buffer);
+    EXPECT_EQ(std::string(buffer + 12, 20), std::string(20, '#'));
+    if (r > 0) EXPECT_TRUE(pins_.insert(r).second) << "PIN " << r << " twice";
+    if (r <= 0) EXPECT_EQ(std::string(buffer, 12), std::string(12, '#'));
+    return r;
+  }
+  std::vector<std::string> DataEntries(const std::string& folder) const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) {
+      names.push_back(e.path().filename().string());
+    }
+    return names;
+  }
+
+  Env& env_ = Env::Default();
+  const std::string exe_ = env_.ExecutablePath();
+  const std::string folder_ = exe_.substr(0, exe_.find_last_of("\\/"));
+  const std::string data_ = JoinPath(env_, folder_, "data");
+  std::string settings_before_;
+  std::unique_ptr<LoadedLibrary> library_;
+  IssueFn issue_ = nullptr;
+  QueryFn query_ = nullptr;
+  std::set<int32_t> pins_;
+};
+
+TEST_F(FailedWritesTest, ReadOnlyTablesGiveNoPin) {
+  ASSERT_GT(Sell(), 0);
+  const std::string pin = Data("PINTable.dat"), dll = Data("DLLPINTable.dat");
+  ASSERT_TRUE(SetReadOnly(pin, true) && SetReadOnly(dll, true));
+  const std::string before = Read(pin) + Read(dll);
+  EXPECT_GT(Query(), 0);  // a free slot can still be seen
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+  EXPECT_EQ(Read(pin) + Read(dll), before);
+  ASSERT_TRUE(SetReadOnly(pin, false) && SetReadOnly(dll, false));
+  EXPECT_GT(Sell(), 0);
+  EXPECT_GT(Sell(), 0);
+}
+
+// Linux: the folder's write bits off, which the library honours for root
+// too. Windows: the data folder is made immutable before the program starts
+// (tests/reliability/CMakeLists.txt), as a share that grants reading only.
+TEST_F(FailedWritesTest, ReadOnlyFolderWithoutTablesGivesNoPin) {
+#ifdef _WIN32
+  if (std::getenv("ZOLT_DATA_READ_ONLY") == nullptr) {
+    GTEST_SKIP() << "runs with a data folder made read-only beforehand";
+  }
+#else
+  ASSERT_TRUE(SetReadOnly(data_, true));
+#endif
+  EXPECT_EQ(Query(), ZOLT_E_SETTINGS_OPEN);
+  EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+  EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+  EXPECT_TRUE(DataEntries(data_).empty());
+  SetReadOnly(data_, false);
+}
+
+// On Windows every path the library makes in the data folder must fit in
+// MAX_PATH; a folder one character longer is refused before anything is
+// written. On Linux the 255 characters a setting can hold always fit.
+TEST_F(FailedWritesTest, DataFolderPathAtThePlatformsLimit) {
+  const size_t limit = std::min<size_t>(255, env_.MaxPathLength() - 16);
+  std::vector<size_t> lengths = {limit};
+  if (limit < 255) lengths.push_back(limit + 1);
+  for (size_t length : lengths) {
+    SCOPED_TRACE("data folder of " + std::to_string(length) + " characters");
+    std::string folder = data_;
+    while (folder.size() < length) {
+      folder = JoinPath(env_, folder,
+                        std::string(std::min<size_t>(100, length - folder.size() - 1), 'd'));
+    }
+    fs::create_directories(folder);
+    SetDataFolder(folder);
+    if (length == limit) {
+      EXPECT_GT(Query(), 0);
+      EXPECT_GT(Sell(), 0);
+    } else {
+      EXPECT_EQ(Query(), ZOLT_E_DATA_FOLDER);
+      EXPECT_EQ(Sell(), ZOLT_E_DATA_FOLDER);
+      EXPECT_TRUE(DataEntries(folder).empty());
+    }
+  }
+}
+
+// Nothing may land in the root of the current drive.
+TEST_F(FailedWritesTest, EmptyDataFolderPathWritesNothingAnywhere) {
+  const std::vector<std::string> names = {"PINTable.dat", "DLLPINTable.dat", "PINTable.lck"};
+  for (const std::string& name : names) fs::remove(JoinPath(env_, "", name));
+  SetDataFolder("");
+  EXPECT_EQ(Query(), ZOLT_E_DATA_FOLDER);
+  EXPECT_EQ(Sell(), ZOLT_E_DATA_FOLDER);
+  for (const std::string& name : names) {
+    EXPECT_FALSE(fs::exists(JoinPath(env_, "", name))) << name;
+    EXPECT_FALSE(fs::exists(Station(name))) << name;
+  }
+}
+
+TEST_F(FailedWritesTest, TablesHeldOpenByAnotherProgramGiveNoPin) {
+  ASSERT_GT(Sell(), 0);
+  {
+    ChildProcess other(exe_, {"--hold-open", Data("PINTable.dat"), Data("DLLPINTable.dat")});
+    ASSERT_TRUE(other.ok() && other.WaitForLine("held"));
+    EXPECT_GT(Query(), 0);
+    EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+    EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+  }
+  EXPECT_GT(Sell(), 0);
+}
+
+// A hung station keeps the lock: each call waits the bound (5 s) and then
+// refuses instead of selling beside it.
+TEST_F(FailedWritesTest, LockHeldPastTheBoundRefusesTheCall) {
+  ASSERT_GT(Sell(), 0);
+  {
+    ChildProcess hung(exe_, {"--hold-lock", Data("PINTable.lck"), "60"});
+    ASSERT_TRUE(hung.ok() && hung.WaitForLine("held"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+    EXPECT_EQ(Query(), ZOLT_E_SETTINGS_OPEN);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9900));
+  }
+  EXPECT_GT(Sell(), 0);
+}
+
+// A library table dated today but cut off in the middle of a line is
+// rebuilt before the sale: the PIN is the value today's table gives its
+// slot, and that slot is marked in both files.
+TEST_F(FailedWritesTest, CutOffLibraryTableIsRebuiltBeforeAnyPin) {
+  ASSERT_GT(Sell(), 0);
+  const std::string dll = Data("DLLPINTable.dat");
+  const std::string whole = Read(dll);
+  Write(dll, whole.substr(0, whole.find("\r\n1000=") + 8));
+  const int32_t pin = Sell();
+  ASSERT_GT(pin, 0);
+  const std::string rebuilt = Read(dll), marks = Read(Data("PINTable.dat"));
+  int marked_slot = -1;
+  for (int slot = 0; slot < 1441; ++slot) {
+    const std::string line = "\r\n" + std::to_string(slot) + "=";
+    const size_t at = whole.find(line);
+    ASSERT_NE(at, std::string::npos);
+    const int32_t value = std::stoi(whole.substr(at + line.size(), 4), nullptr, 16);
+    if (value == ValueOfPin(pin)) marked_slot = slot;
+    EXPECT_NE(rebuilt.find(line), std::string::npos) << "slot " << slot;
+  }
+  ASSERT_GE(marked_slot, 0) << "PIN " << pin << " is not in today's table";
+  const std::string mark = "\r\n" + std::to_string(marked_slot) + "=270E\r\n";
+  EXPECT_NE(rebuilt.find(mark), std::string::npos);
+  EXPECT_NE(marks.find(mark), std::string::npos);
+}
+
+TEST_F(FailedWritesTest, LeftoverTemporaryFilesAreRemoved) {
+  ASSERT_GT(Sell(), 0);
+  for (const char* name : {"~zt0a1b2c.tmp", "~ZT9Z8Y7X.TMP", "~zt12.tmp", "notes.txt"}) {
+    Write(Data(name), "left behind");
+  }
+  EXPECT_GT(Query(), 0);
+  for (const char* name : {"~zt0a1b2c.tmp", "~ZT9Z8Y7X.TMP"}) {
+    EXPECT_FALSE(fs::exists(Data(name))) << name;
+  }
+  for (const char* name : {"~zt12.tmp", "notes.txt"}) {
+    EXPECT_TRUE(fs::exists(Data(name))) << name;
+  }
+}
+
+// The other program: holds files open or the lock, says so, and waits.
+int Hold(int argc, char** argv) {
+  std::vector<std::unique_ptr<FileHolder>> files;
+  std::unique_ptr<FileLock> lock;
+  int seconds = 60;
+  if (std::strcmp(argv[1], "--hold-open") == 0) {
+    for (int i = 2; i < argc; ++i) {
+      files.push_back(std::make_unique<FileHolder>(argv[i]));
+      if (!files.back()->ok()) return 3;
+    }
+  } else if (argc == 4) {
+    if (Env::Default().LockFile(argv[2], 0, &lock) != FileError::kNone) return 3;
+    seconds = std::atoi(argv[3]);
+  }
+  std::fputs("held\n", stdout);
+  std::fflush(stdout);
+  std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  return 0;
+}
+
+}  // namespace
+}  // namespace zolt
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strncmp(argv[1], "--hold-", 7) == 0) {
+    return zolt::Hold(argc, argv);
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
