@@ -20,6 +20,7 @@
 
 #include "library/number_text.h"
 #include "library/pin_tables.h"
+#include "library/slot_pin.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
 
@@ -80,7 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const zolt::Code code = zolt::FindFreeSlot(
       env, settings, zolt::Caller::kZoltResult, &tables, &found);
   static int32_t built[zolt::kSlotCount];
-  zolt::ComputeTableForDate(settings, now, built);
+  for (int slot = 0; slot < zolt::kSlotCount; ++slot) {
+    const int32_t v = zolt::SlotPinForDate(slot, settings.Season, settings.PINcrypt,
+                                           settings.Vendor, settings.Location, now);
+    built[slot] = v > zolt::kLargestPinValue ? zolt::kVoidMark : v;
+  }
   zolt::PinTables on_disk;
   on_disk.pin = zolt::ProfileFile::Load(env, tables.pin_path);
   on_disk.dll = zolt::ProfileFile::Load(env, tables.dll_path);

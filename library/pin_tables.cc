@@ -130,15 +130,25 @@ Code BringUpToDate(Env& env, const LibrarySettings& s, Caller caller,
   return Code::kOk;
 }
 
+// The value a build on `date` gives a slot. Within one date no two slots
+// share a generator value (their messages differ only in the two adjacent
+// slot bytes, and a 16-bit CRC tells apart any two messages that differ
+// within 16 adjacent bits), so a build that does not cross midnight marks no
+// duplicates: the value is the generator's, or the void mark.
+int32_t BuiltValue(const LibrarySettings& s, int slot, const LocalTime& date) {
+  const int32_t v =
+      SlotPinForDate(slot, s.Season, s.PINcrypt, s.Vendor, s.Location, date);
+  return v > kLargestPinValue ? kVoidMark : v;
+}
+
 // The search itself, from `minute` down to `first`. A slot is free when
 // PINTable.dat has no non-zero entry for it and DLLPINTable.dat holds the
-// value the build gives it. kTableDamaged when an entry it reaches in
+// value the build gives it today. kTableDamaged when an entry it reaches in
 // DLLPINTable.dat is missing or holds anything but that value or the taken
 // mark.
 Code SearchWindow(const LibrarySettings& s, const PinTables& t,
                   const LocalTime& now, int minute, int first,
                   FreeSlot* found) {
-  std::unique_ptr<int32_t[]> built;  // computed when first needed
   for (int slot = minute; slot >= first; --slot) {
     std::string key = SlotKey(slot);
     if (ParseHex(t.pin.GetString(kTableSection, key, "0")) != 0) continue;
@@ -146,11 +156,7 @@ Code SearchWindow(const LibrarySettings& s, const PinTables& t,
     if (text.empty()) return Code::kTableDamaged;
     const int32_t v = ParseHex(text);
     if (v == kTakenMark) continue;
-    if (built == nullptr) {
-      built = std::make_unique<int32_t[]>(kSlotCount);
-      ComputeTableForDate(s, now, built.get());
-    }
-    if (v != built[slot]) return Code::kTableDamaged;
+    if (v != BuiltValue(s, slot, now)) return Code::kTableDamaged;
     if (IsMark(v)) continue;
     found->slot = slot;
     found->value = v;
@@ -190,15 +196,6 @@ void ComputeTable(Env& env, const LibrarySettings& s,
   for (int slot = 0; slot < kSlotCount; ++slot) {
     values[slot] =
         SlotPin(env, slot, s.Season, s.PINcrypt, s.Vendor, s.Location);
-  }
-  MarkVoidAndDuplicates(values);
-}
-
-void ComputeTableForDate(const LibrarySettings& s, const LocalTime& date,
-                         int32_t values[kSlotCount]) {
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    values[slot] = SlotPinForDate(slot, s.Season, s.PINcrypt, s.Vendor,
-                                  s.Location, date);
   }
   MarkVoidAndDuplicates(values);
 }

@@ -77,9 +77,6 @@ Code MarkSlotTaken(Env& env, int slot, PinTables* tables);
 // the build writes them; the build reads the clock for every slot.
 void ComputeTable(Env& env, const LibrarySettings& settings,
                   int32_t values[kSlotCount]);
-// The same with every slot computed for one date.
-void ComputeTableForDate(const LibrarySettings& settings, const LocalTime& date,
-                         int32_t values[kSlotCount]);
 
 // "%X" padded with "0" to four characters.
 std::string TableText(int32_t value);
