@@ -34,7 +34,9 @@ extern "C" {
 #define ZOLT_EXPIRY_BUFFER_SIZE 12
 
 /* Result codes. */
-#define ZOLT_E_SETTINGS_OPEN (-1)         /* settings file cannot be opened for writing (sharing violation, bad path) */
+#define ZOLT_E_SETTINGS_OPEN (-1)         /* undetermined: the settings file cannot be opened for writing (sharing
+                                             violation, bad path), a table or taken mark could not be written (no
+                                             PIN was issued), or another station held the table lock too long */
 #define ZOLT_E_SEASON (-100)              /* Season outside 0..255 */
 #define ZOLT_E_LOCATION (-101)            /* Location outside 0..800 */
 #define ZOLT_E_VENDOR (-102)              /* Vendor outside 180..200 */
