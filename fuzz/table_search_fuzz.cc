@@ -38,10 +38,11 @@ uint32_t Little(const uint8_t* p, int n) {
 }
 
 // Whether the files leave a slot free with the value the build gives it.
-bool Usable(const zolt::PinTables& t, const int32_t* built, int slot) {
+bool Usable(const zolt::ProfileFile& pin, const zolt::ProfileFile& dll,
+            const int32_t* built, int slot) {
   const std::string key = std::to_string(slot);
-  if (zolt::ParseHex(t.pin.GetString("PINTable", key, "0")) != 0) return false;
-  const std::string text = t.dll.GetString("PINTable", key, "");
+  if (zolt::ParseHex(pin.GetString("PINTable", key, "0")) != 0) return false;
+  const std::string text = dll.GetString("PINTable", key, "");
   return !text.empty() && zolt::ParseHex(text) == built[slot] &&
          built[slot] != zolt::kTakenMark && built[slot] != zolt::kVoidMark;
 }
@@ -62,11 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static zolt::TempDir dir;  // one folder for the whole run
   zolt::PinTables tables;
-  tables.pin_path = dir.WriteFile("PINTable.dat", std::string(pin_bytes));
-  tables.dll_path = dir.WriteFile("DLLPINTable.dat", std::string(dll_bytes));
+  const std::string pin_path = dir.WriteFile("PINTable.dat", std::string(pin_bytes));
+  const std::string dll_path = dir.WriteFile("DLLPINTable.dat", std::string(dll_bytes));
   zolt::TestEnv env;
-  tables.pin = zolt::ProfileFile::Load(env, tables.pin_path);
-  tables.dll = zolt::ProfileFile::Load(env, tables.dll_path);
+  tables.pin.Load(env, pin_path);
+  tables.dll.Load(env, dll_path);
   zolt::LibrarySettings settings;
   settings.Vendor = 190;
   settings.Location = 800;
@@ -86,13 +87,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                            settings.Vendor, settings.Location, now);
     built[slot] = v > zolt::kLargestPinValue ? zolt::kVoidMark : v;
   }
-  zolt::PinTables on_disk;
-  on_disk.pin = zolt::ProfileFile::Load(env, tables.pin_path);
-  on_disk.dll = zolt::ProfileFile::Load(env, tables.dll_path);
+  const zolt::ProfileFile pin_on_disk = zolt::ProfileFile::Load(env, pin_path);
+  const zolt::ProfileFile dll_on_disk = zolt::ProfileFile::Load(env, dll_path);
   const int first = expiry == 0 ? 0 : (minute - expiry < 0 ? 0 : minute - expiry);
   int newest_free = -1;
   for (int slot = minute; slot >= first; --slot) {
-    if (Usable(on_disk, built, slot)) {
+    if (Usable(pin_on_disk, dll_on_disk, built, slot)) {
       newest_free = slot;
       break;
     }

@@ -25,9 +25,7 @@ std::string SlotKey(int slot) { return std::to_string(slot); }
 
 bool IsMark(int32_t v) { return v == kTakenMark || v == kVoidMark; }
 
-int32_t RunDay(const ProfileFile& file) {
-  return ParseDecimal(file.GetString(kOtherSection, kRunDayKey, "0"));
-}
+int32_t RunDay(TableFile& file) { return ParseDecimal(file.RunDay("0")); }
 
 int32_t DateNumber(const LocalTime& t) {
   return t.year * 10000 + t.month * 100 + t.day;
@@ -36,30 +34,30 @@ int32_t DateNumber(const LocalTime& t) {
 // Whether a table file was built today: by its full date when it has one,
 // else (a file written by a station that does not know the date key) by the
 // day of the month.
-bool BuiltToday(const ProfileFile& file, const LocalTime& today) {
-  std::string date = file.GetString(kOtherSection, kRunDateKey, "");
+bool BuiltToday(TableFile& file, const LocalTime& today) {
+  std::string date = file.RunDate("");
   if (!date.empty()) return ParseDecimal(date) == DateNumber(today);
   return RunDay(file) == today.day;
 }
 
-void SetRunDate(const LocalTime& today, ProfileFile* file) {
-  file->SetString(kOtherSection, kRunDayKey, std::to_string(today.day));
-  file->SetString(kOtherSection, kRunDateKey,
-                  std::to_string(DateNumber(today)));
+void SetRunDate(const LocalTime& today, TableFile* file) {
+  ProfileFile& p = file->profile();
+  p.SetString(kOtherSection, kRunDayKey, std::to_string(today.day));
+  p.SetString(kOtherSection, kRunDateKey, std::to_string(DateNumber(today)));
 }
 
 // Deletes a table file; when it is gone, what was loaded from it is too.
-FileError Delete(Env& env, const std::string& path, ProfileFile* file) {
-  FileError e = env.RemoveFile(path);
-  if (e == FileError::kNone) *file = ProfileFile();
+FileError Delete(Env& env, TableFile* file) {
+  FileError e = env.RemoveFile(file->path());
+  if (e == FileError::kNone) file->Clear();
   return e;
 }
 
 // Empties the [PINTable] section and writes the file out when that changed
 // it. False when the write failed.
-bool EmptyTableSection(Env& env, ProfileFile* file, const std::string& path) {
-  file->RemoveSection(kTableSection);
-  return file->Save(env, path) == FileError::kNone;
+bool EmptyTableSection(Env& env, TableFile* file) {
+  file->profile().RemoveSection(kTableSection);
+  return file->Save(env) == FileError::kNone;
 }
 
 // Stamps both files with today, computes the table and writes it: every
@@ -76,11 +74,11 @@ Code BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
   for (int slot = 0; slot < kSlotCount; ++slot) {
     std::string key = SlotKey(slot);
     std::string text = TableText(values[slot]);
-    t->dll.SetString(kTableSection, key, text);
-    if (IsMark(values[slot])) t->pin.SetString(kTableSection, key, text);
+    t->dll.profile().SetString(kTableSection, key, text);
+    if (IsMark(values[slot])) t->pin.profile().SetString(kTableSection, key, text);
   }
-  if (t->dll.Save(env, t->dll_path) != FileError::kNone ||
-      t->pin.Save(env, t->pin_path) != FileError::kNone) {
+  if (t->dll.Save(env) != FileError::kNone ||
+      t->pin.Save(env) != FileError::kNone) {
     return Code::kTablesUnwritable;
   }
   return Code::kOk;
@@ -90,17 +88,17 @@ Code BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
 Code RebuildBoth(Env& env, const LibrarySettings& s, Caller caller,
                  int32_t table_day, const LocalTime& today, PinTables* t) {
   const bool query = caller == Caller::kSoldOutQuery;
-  FileError e = Delete(env, t->pin_path, &t->pin);
-  if (e == FileError::kNone) e = Delete(env, t->dll_path, &t->dll);
+  FileError e = Delete(env, &t->pin);
+  if (e == FileError::kNone) e = Delete(env, &t->dll);
   if (e == FileError::kDenied) return Code::kDeleteDenied;
   if (query && table_day != 0) {
     if (e == FileError::kNotFound) return Code::kTableNotFound;
     if (e == FileError::kBadPath) return Code::kTableBadPath;
   }
 
-  const bool pin_emptied = EmptyTableSection(env, &t->pin, t->pin_path);
+  const bool pin_emptied = EmptyTableSection(env, &t->pin);
   if (query && !pin_emptied) return Code::kTableEmpty;
-  const bool dll_emptied = EmptyTableSection(env, &t->dll, t->dll_path);
+  const bool dll_emptied = EmptyTableSection(env, &t->dll);
   if (query && !dll_emptied) return Code::kTableEmpty;
 
   return BuildAndWrite(env, s, today, t);
@@ -109,10 +107,10 @@ Code RebuildBoth(Env& env, const LibrarySettings& s, Caller caller,
 // The library table alone is stale: PINTable.dat keeps today's marks.
 Code RebuildLibraryTable(Env& env, const LibrarySettings& s,
                          const LocalTime& today, PinTables* t) {
-  if (Delete(env, t->dll_path, &t->dll) == FileError::kDenied) {
+  if (Delete(env, &t->dll) == FileError::kDenied) {
     return Code::kDeleteDenied;
   }
-  EmptyTableSection(env, &t->dll, t->dll_path);
+  EmptyTableSection(env, &t->dll);
   return BuildAndWrite(env, s, today, t);
 }
 
@@ -146,13 +144,11 @@ int32_t BuiltValue(const LibrarySettings& s, int slot, const LocalTime& date) {
 // value the build gives it today. kTableDamaged when an entry it reaches in
 // DLLPINTable.dat is missing or holds anything but that value or the taken
 // mark.
-Code SearchWindow(const LibrarySettings& s, const PinTables& t,
-                  const LocalTime& now, int minute, int first,
-                  FreeSlot* found) {
+Code SearchWindow(const LibrarySettings& s, PinTables& t, const LocalTime& now,
+                  int minute, int first, FreeSlot* found) {
   for (int slot = minute; slot >= first; --slot) {
-    std::string key = SlotKey(slot);
-    if (ParseHex(t.pin.GetString(kTableSection, key, "0")) != 0) continue;
-    const std::string text = t.dll.GetString(kTableSection, key, "");
+    if (ParseHex(t.pin.Slot(slot, "0")) != 0) continue;
+    const std::string text = t.dll.Slot(slot, "");
     if (text.empty()) return Code::kTableDamaged;
     const int32_t v = ParseHex(text);
     if (v == kTakenMark) continue;
@@ -228,10 +224,8 @@ void RemoveLeftovers(Env& env, const LibrarySettings& s,
 
 Code RefreshPinTables(Env& env, const LibrarySettings& s, Caller caller,
                       PinTables* t) {
-  t->pin_path = JoinPath(env, s.Pathtopintable, kPinTableName);
-  t->dll_path = JoinPath(env, s.Pathtopintable, kDllTableName);
-  t->pin = ProfileFile::Load(env, t->pin_path);
-  t->dll = ProfileFile::Load(env, t->dll_path);
+  t->pin.Load(env, JoinPath(env, s.Pathtopintable, kPinTableName));
+  t->dll.Load(env, JoinPath(env, s.Pathtopintable, kDllTableName));
   return BringUpToDate(env, s, caller, env.Now(), false, t);
 }
 
@@ -254,14 +248,8 @@ Code FindFreeSlot(Env& env, const LibrarySettings& s, Caller caller,
 }
 
 Code MarkSlotTaken(Env& env, int slot, PinTables* t) {
-  const std::string key = SlotKey(slot);
-  const std::string mark = TableText(kTakenMark);
-  t->dll.SetString(kTableSection, key, mark);
-  if (t->dll.Save(env, t->dll_path) != FileError::kNone) {
-    return Code::kTablesUnwritable;
-  }
-  t->pin.SetString(kTableSection, key, mark);
-  if (t->pin.Save(env, t->pin_path) != FileError::kNone) {
+  if (t->dll.MarkTaken(env, slot) != FileError::kNone ||
+      t->pin.MarkTaken(env, slot) != FileError::kNone) {
     return Code::kTablesUnwritable;
   }
   return Code::kOk;

@@ -1,7 +1,7 @@
 // The day's PIN tables in the shared data folder: PINTable.dat holds the
 // marks (void "270F", taken "270E") and DLLPINTable.dat every slot's value.
-// A call loads each file once, works on it in memory and writes it back at
-// each point where the files have always been flushed.
+// A call reads each file once (table_file.h), reads only the entries it
+// needs, and writes a file back whole at a rebuild, or just its taken mark.
 #ifndef ZOLT_LIBRARY_PIN_TABLES_H_
 #define ZOLT_LIBRARY_PIN_TABLES_H_
 
@@ -11,8 +11,8 @@
 
 #include "library/result_code.h"
 #include "library/settings.h"
+#include "library/table_file.h"
 #include "platform/env.h"
-#include "platform/profile.h"
 
 namespace zolt {
 
@@ -23,10 +23,8 @@ constexpr int32_t kLargestPinValue = 64770;  // + 3 x 255 stays within 16 bits
 
 // The two table files of one call.
 struct PinTables {
-  std::string pin_path;  // <Pathtopintable><sep>PINTable.dat
-  std::string dll_path;  // <Pathtopintable><sep>DLLPINTable.dat
-  ProfileFile pin;
-  ProfileFile dll;
+  TableFile pin;  // <Pathtopintable><sep>PINTable.dat
+  TableFile dll;  // <Pathtopintable><sep>DLLPINTable.dat
 };
 
 // A free slot and the clock reading of the search (the sale time).

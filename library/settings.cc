@@ -38,7 +38,9 @@ Code LoadSettings(Env& env, Caller caller, int32_t basket_size,
   s->settings_path = SettingsPath(env);
   const std::string& path = s->settings_path;
 
-  switch (env.CheckWritable(path)) {
+  // The check that the file may be written and its read: one open.
+  std::string bytes;
+  switch (env.ReadIfWritable(path, &bytes)) {
     case FileError::kNone:
       break;
     case FileError::kNotFound:
@@ -51,7 +53,7 @@ Code LoadSettings(Env& env, Caller caller, int32_t basket_size,
       return Code::kSettingsOpen;
   }
 
-  ProfileFile file = ProfileFile::Load(env, path);
+  const ProfileFile file = ProfileFile::Parse(bytes);
   s->Vendor = ParseDecimal(file.GetString(kSection, "Vendor", "0"));
   s->Location = ParseDecimal(file.GetString(kSection, "Location", "0"));
   s->Season = ParseDecimal(file.GetString(kSection, "Season", "0"));

@@ -90,6 +90,13 @@ class Env {
   // are left empty on any failure.
   virtual FileError ReadFile(const std::string& path, std::string* contents) = 0;
 
+  // CheckWritable and ReadFile through one open: the file is opened for
+  // reading and writing without creating, truncating or sharing it, and
+  // read when that worked. The result is CheckWritable's; contents that
+  // cannot be read (a file over 64 MiB) are left empty.
+  virtual FileError ReadIfWritable(const std::string& path,
+                                   std::string* contents) = 0;
+
   // Replaces a file's contents atomically: a temporary file in the same folder
   // (named as IsTemporaryFileName describes), flushed to disk and renamed
   // over the target, the folder then synced where the platform allows;
@@ -100,6 +107,14 @@ class Env {
   // without sharing (kSharing), and either is left unchanged.
   virtual FileError WriteFileAtomic(const std::string& path,
                                     const std::string& contents) = 0;
+
+  // Writes `bytes` at `offset` of an existing file (at its end when offset
+  // is its size), flushed to disk, provided the file is still
+  // `expected_size` bytes long (kOther when it is not: it changed since it
+  // was read). The refusals are WriteFileAtomic's.
+  virtual FileError WriteInPlace(const std::string& path, std::uint64_t offset,
+                                 std::string_view bytes,
+                                 std::uint64_t expected_size) = 0;
 
   // Takes an exclusive advisory lock on the file at `path` (created when
   // missing, so that every station may open it later; never deleted),

@@ -99,6 +99,73 @@ bool TryOfdLock(int fd) {
   return fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
+// Opens `path`, or, when no entry is spelled so, the entry of its folder
+// whose name matches without regard to case. *real is the path opened (or
+// tried last). The folder is searched only after a miss, so an exact name
+// costs one system call.
+int OpenCased(const std::string& path, int flags, std::string* real) {
+  *real = path;
+  int fd = open(path.c_str(), flags);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  std::string other = MatchCase(path);
+  if (other == path) {
+    errno = ENOENT;
+    return -1;
+  }
+  *real = other;
+  return open(other.c_str(), flags);
+}
+
+// The checks of a file opened for writing as the settings check opens it:
+// a regular file with write bits that no other holder keeps locked.
+FileError CheckOpened(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return FileError::kOther;
+  if (S_ISDIR(st.st_mode)) return FileError::kDenied;
+  if (!S_ISREG(st.st_mode)) return FileError::kOther;  // a device, pipe or socket
+  if (NoWriteBits(st)) return FileError::kDenied;
+  // Held by another process or thread: the sharing violation of Windows.
+  for (int attempt = 1;; ++attempt) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return FileError::kNone;
+    if (errno != EWOULDBLOCK) return FileError::kOther;
+    if (attempt == kMaxTries) return FileError::kSharing;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+  }
+}
+
+// Reads an open regular file to its end (within kMaxReadBytes).
+FileError ReadAll(int fd, std::string* contents) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
+  }
+  if (st.st_size > kMaxReadBytes) return FileError::kOther;
+  // One read more than the size tells the end without another call, unless
+  // the file grew meanwhile.
+  size_t want = static_cast<size_t>(st.st_size) + 1;
+  contents->resize(want);
+  size_t have = 0;
+  for (;;) {
+    ssize_t n = read(fd, contents->data() + have, want - have);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      contents->clear();
+      return CauseOf(err);
+    }
+    have += static_cast<size_t>(n);
+    if (n == 0 || have < want) break;
+    if (want > static_cast<size_t>(kMaxReadBytes)) {  // grew while being read
+      contents->clear();
+      return FileError::kOther;
+    }
+    want *= 2;
+    contents->resize(want);
+  }
+  contents->resize(have);
+  return FileError::kNone;
+}
+
 class LinuxEnv final : public Env {
  public:
   char PathSeparator() const override { return '/'; }
@@ -126,35 +193,25 @@ class LinuxEnv final : public Env {
   }
 
   FileError CheckWritable(const std::string& path) override {
-    std::string real = ResolveName(path);
+    std::string real;
     // O_NONBLOCK: a named pipe in the file's place must not hold the call
     // until some reader opens it (it fails with ENXIO, "other", instead).
-    int fd = open(real.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    int fd = OpenCased(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
     if (fd < 0) return FailureOf(real, errno);
-    FileError result = FileError::kNone;
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-      result = FileError::kOther;
-    } else if (S_ISDIR(st.st_mode)) {
-      result = FileError::kDenied;
-    } else if (!S_ISREG(st.st_mode)) {
-      result = FileError::kOther;  // a device, pipe or socket
-    } else if (NoWriteBits(st)) {
-      result = FileError::kDenied;
-    } else {
-      // Held by another process or thread: the sharing violation of Windows.
-      for (int attempt = 1;; ++attempt) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0) break;
-        if (errno != EWOULDBLOCK) {
-          result = FileError::kOther;
-          break;
-        }
-        if (attempt == kMaxTries) {
-          result = FileError::kSharing;
-          break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
-      }
+    FileError result = CheckOpened(fd);
+    close(fd);
+    return result;
+  }
+
+  FileError ReadIfWritable(const std::string& path,
+                           std::string* contents) override {
+    contents->clear();
+    std::string real;
+    int fd = OpenCased(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
+    if (fd < 0) return FailureOf(real, errno);
+    FileError result = CheckOpened(fd);
+    if (result == FileError::kNone && ReadAll(fd, contents) != FileError::kNone) {
+      contents->clear();
     }
     close(fd);
     return result;
@@ -201,47 +258,30 @@ class LinuxEnv final : public Env {
 
   FileError ReadFile(const std::string& path, std::string* contents) override {
     contents->clear();
-    std::string real = ResolveName(path);
+    std::string real;
     // Only regular files are read: a named pipe or a device in the place of
     // a settings or table file would hold the call or never end.
-    int fd = open(real.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    int fd = OpenCased(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
     if (fd < 0) return FailureOf(real, errno);
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      close(fd);
-      return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
-    }
-    if (st.st_size > kMaxReadBytes) {
-      close(fd);
-      return FileError::kOther;
-    }
-    if (st.st_size > 0) contents->reserve(static_cast<size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-      ssize_t n = read(fd, buf, sizeof(buf));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        int err = errno;
-        close(fd);
-        contents->clear();
-        return CauseOf(err);
-      }
-      if (n == 0) break;
-      if (contents->size() + static_cast<size_t>(n) >
-          static_cast<size_t>(kMaxReadBytes)) {  // grew while being read
-        close(fd);
-        contents->clear();
-        return FileError::kOther;
-      }
-      contents->append(buf, static_cast<size_t>(n));
-    }
+    FileError result = ReadAll(fd, contents);
     close(fd);
-    return FileError::kNone;
+    return result;
   }
 
   FileError WriteFileAtomic(const std::string& path,
                             const std::string& contents) override {
     return WriteReplacing(ResolveName(path), contents);
+  }
+
+  FileError WriteInPlace(const std::string& path, std::uint64_t offset,
+                         std::string_view bytes,
+                         std::uint64_t expected_size) override {
+    std::string real;
+    int fd = OpenCased(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
+    if (fd < 0) return FailureOf(real, errno);
+    FileError result = WriteAt(fd, offset, bytes, expected_size);
+    close(fd);
+    return result;
   }
 
   FileError LockFile(const std::string& path, int timeout_ms,

@@ -178,6 +178,34 @@ TEST_F(LinuxEnvTest, WriteFileAtomicReplacesKeepsThePermissionBitsAndRefuses) {
   EXPECT_EQ(Entries(), (std::set<std::string>{"t.dat", "new.dat", "ro.dat"}));
 }
 
+// A mark written over four bytes or appended: only to the file as it was
+// read, refused like a replacement, flushed.
+TEST_F(LinuxEnvTest, WriteInPlaceWritesOnlyTheFileAsItWasRead) {
+  const std::string path = dir.WriteFile("PINTable.dat", "7=1A2B\r\n");
+  EXPECT_EQ(env.WriteInPlace(dir.Join("pintable.DAT"), 2, "270E", 8), FileError::kNone);
+  EXPECT_EQ(env.WriteInPlace(path, 8, "9=270E\r\n", 8), FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("PINTable.dat"), "7=270E\r\n9=270E\r\n");
+  EXPECT_EQ(env.WriteInPlace(path, 0, "x", 8), FileError::kOther);  // it grew
+  int holder = open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(env.WriteInPlace(path, 0, "x", 16), FileError::kSharing);
+  close(holder);
+  RemoveWriteBits("PINTable.dat");
+  EXPECT_EQ(env.WriteInPlace(path, 0, "x", 16), FileError::kDenied);
+  EXPECT_EQ(env.WriteInPlace(dir.Join("missing.dat"), 0, "x", 0), FileError::kNotFound);
+  EXPECT_EQ(dir.ReadFile("PINTable.dat"), "7=270E\r\n9=270E\r\n");
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
+
+  // The settings check and read in one: the check's causes, then the bytes.
+  std::string contents;
+  EXPECT_EQ(env.ReadIfWritable(path, &contents), FileError::kDenied);
+  EXPECT_EQ(contents, "");
+  dir.WriteFile("OstrelZOLTDLL.dta", "[Preferences]");
+  EXPECT_EQ(env.ReadIfWritable(dir.Join("ostrelzoltdll.dta"), &contents), FileError::kNone);
+  EXPECT_EQ(contents, "[Preferences]");
+  EXPECT_EQ(env.ReadIfWritable(dir.Join("none.dta"), &contents), FileError::kNotFound);
+}
+
 // A folder without write bits takes no new file, but a file in it that may
 // be written is rewritten in place.
 TEST_F(LinuxEnvTest, ReadOnlyFolderIsWrittenInPlaceOnly) {

@@ -146,6 +146,27 @@ TEST_F(WindowsEnvTest, WriteFileAtomicReplacesCreatesAndRefuses) {
   SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+TEST_F(WindowsEnvTest, WriteInPlaceWritesOnlyTheFileAsItWasRead) {
+  const std::string path = dir_.WriteFile("PINTable.dat", "7=1A2B\r\n");
+  EXPECT_EQ(env_.WriteInPlace(path, 2, "270E", 8), FileError::kNone);
+  EXPECT_EQ(env_.WriteInPlace(path, 8, "9=270E\r\n", 8), FileError::kNone);
+  EXPECT_EQ(dir_.ReadFile("PINTable.dat"), "7=270E\r\n9=270E\r\n");
+  EXPECT_EQ(env_.WriteInPlace(path, 0, "x", 8), FileError::kOther);  // it grew
+  {
+    OpenHandle other(path, GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_TRUE(other.ok());
+    EXPECT_EQ(env_.WriteInPlace(path, 0, "x", 16), FileError::kSharing);
+  }
+  MakeReadOnly(path);
+  EXPECT_EQ(env_.WriteInPlace(path, 0, "x", 16), FileError::kDenied);
+  std::string contents;
+  EXPECT_EQ(env_.ReadIfWritable(path, &contents), FileError::kDenied);
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(env_.ReadIfWritable(path, &contents), FileError::kNone);
+  EXPECT_EQ(contents, "7=270E\r\n9=270E\r\n");
+  EXPECT_EQ(EntryCount(dir_.path()), 1u);
+}
+
 TEST_F(WindowsEnvTest, WriteFileAtomicFallsBackWhenRenameIsRefused) {
   // A reader that shares reading and writing but not deletion refuses the
   // rename over the file; the contents are then rewritten in place.

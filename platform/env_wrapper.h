@@ -39,9 +39,18 @@ class EnvWrapper : public Env {
   FileError ReadFile(const std::string& path, std::string* contents) override {
     return target_.ReadFile(path, contents);
   }
+  FileError ReadIfWritable(const std::string& path,
+                           std::string* contents) override {
+    return target_.ReadIfWritable(path, contents);
+  }
   FileError WriteFileAtomic(const std::string& path,
                             const std::string& contents) override {
     return target_.WriteFileAtomic(path, contents);
+  }
+  FileError WriteInPlace(const std::string& path, std::uint64_t offset,
+                         std::string_view bytes,
+                         std::uint64_t expected_size) override {
+    return target_.WriteInPlace(path, offset, bytes, expected_size);
   }
   FileError LockFile(const std::string& path, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override {

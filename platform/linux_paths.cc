@@ -50,7 +50,8 @@ FileError CauseOfWrite(int err) {
   }
 }
 
-// Whether another process holds an exclusive flock on the open file.
+}  // namespace
+
 bool HeldElsewhere(int fd) {
   for (int attempt = 1;; ++attempt) {
     if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
@@ -63,6 +64,8 @@ bool HeldElsewhere(int fd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
   }
 }
+
+namespace {
 
 // fsync of the folder, so that a rename reaches the disk with the data.
 // File systems that cannot sync a folder are taken at their word.
@@ -127,6 +130,10 @@ std::string FolderOf(const std::string& path) {
 std::string ResolveName(const std::string& path) {
   struct stat st;
   if (lstat(path.c_str(), &st) == 0) return path;
+  return MatchCase(path);
+}
+
+std::string MatchCase(const std::string& path) {
   size_t slash = path.rfind('/');
   std::string folder = slash == std::string::npos ? "." : FolderOf(path);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -153,6 +160,26 @@ bool HasNoWriteBits(const std::string& path) {
 
 bool FolderOfIsReadOnly(const std::string& path) {
   return HasNoWriteBits(FolderOf(path));
+}
+
+FileError WriteAt(int fd, uint64_t offset, std::string_view bytes,
+                  uint64_t expected_size) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return FileError::kOther;
+  if ((st.st_mode & kWriteBits) == 0) return FileError::kDenied;
+  if (static_cast<uint64_t>(st.st_size) != expected_size) return FileError::kOther;
+  if (HeldElsewhere(fd)) return FileError::kSharing;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = pwrite(fd, bytes.data() + done, bytes.size() - done,
+                       static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return CauseOfWrite(errno);
+    }
+    done += static_cast<size_t>(n);
+  }
+  return fdatasync(fd) == 0 ? FileError::kNone : CauseOfWrite(errno);
 }
 
 FileError WriteReplacing(const std::string& path, const std::string& contents) {

@@ -2,7 +2,9 @@
 #ifndef ZOLT_PLATFORM_LINUX_PATHS_H_
 #define ZOLT_PLATFORM_LINUX_PATHS_H_
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/env.h"
 
@@ -17,6 +19,18 @@ std::string FolderOf(const std::string& path);
 // regard to ASCII case, otherwise `path` unchanged (a new file keeps the
 // spelling it was given).
 std::string ResolveName(const std::string& path);
+// The second half of that: the case-insensitive match in the folder, for a
+// path already known to be missing as spelled.
+std::string MatchCase(const std::string& path);
+
+// Whether another process holds an exclusive flock on the open file, after
+// the brief retries a sharing violation gets on Windows.
+bool HeldElsewhere(int fd);
+
+// WriteInPlace on an open file: the size check, the refusals of
+// WriteReplacing, the write at `offset` and its flush.
+FileError WriteAt(int fd, uint64_t offset, std::string_view bytes,
+                  uint64_t expected_size);
 
 // Windows marks a file or folder read-only with an attribute that even an
 // administrator must respect; here a file or folder without any write bit

@@ -12,6 +12,8 @@
 // NUL are ASCII in every form, so one parser and one matcher serve all four.
 #include "platform/profile.h"
 
+#include "platform/profile_syntax.h"
+
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,34 +25,9 @@ namespace {
 
 // ---------------------------------------------------------------- text ----
 
-// The platform's blanks: ASCII white space and ^Z (a DOS end-of-file mark).
-bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
-}
-
-std::string_view TrimLeft(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && IsBlank(s[i])) ++i;
-  return s.substr(i);
-}
-
-std::string_view TrimRight(std::string_view s) {
-  std::size_t n = s.size();
-  while (n > 0 && IsBlank(s[n - 1])) --n;
-  return s.substr(0, n);
-}
-
-std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
-
-// Arguments are C strings: a NUL ends them.
-std::string_view CutAtNul(std::string_view s) {
-  return s.substr(0, s.find('\0'));
-}
-
-// A name or value of a line: up to a NUL, then trimmed. (The platform trims
-// before it cuts, which leaves "a " of "a \0"; the next write-out then loses
-// that blank and with it the answer a read gave.)
-std::string_view Field(std::string_view s) { return Trim(CutAtNul(s)); }
+using profile_syntax::CutAtNul;
+using profile_syntax::Field;
+using profile_syntax::Trim;
 
 // Names match without regard to ASCII case only (é and É differ).
 std::string Fold(std::string_view s) {
@@ -342,36 +319,16 @@ struct ProfileFile::Impl {
 
   void ParseLines(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size()) {
-      std::size_t end = text.find_first_of("\r\n", pos);
-      if (end == std::string_view::npos) end = text.size();
-      ParseLine(Trim(text.substr(pos, end - pos)));
-      pos = end + 1;
-    }
-  }
-
-  void ParseLine(std::string_view line) {
-    if (line.empty()) return;
-    if (line[0] == '[') {
-      std::size_t close = line.rfind(']');
-      if (close != std::string_view::npos) {
-        AddSection(std::string(Field(line.substr(1, close - 1))));
-        return;
+    profile_syntax::Line line;
+    while (profile_syntax::NextLine(text, &pos, &line)) {
+      if (line.header) {
+        AddSection(std::string(line.name));
+      } else {
+        AddEntry(sections.back(), Entry{std::string(line.name),
+                                        std::string(line.value),
+                                        line.has_value});
       }
     }
-    Entry e;
-    std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) {
-      e.name = Field(line);
-      // Nothing before a NUL: the line would be written out blank and then
-      // vanish, so it goes now.
-      if (e.name.empty()) return;
-    } else {
-      e.name = Field(line.substr(0, eq));
-      e.value = Field(line.substr(eq + 1));
-      e.has_value = true;
-    }
-    AddEntry(sections.back(), std::move(e));
   }
 };
 
@@ -426,18 +383,8 @@ std::string ProfileFile::GetString(std::string_view section,
       found = true;
     }
   }
-  if (!found) {
-    def = CutAtNul(def);
-    while (def.size() > 1 && def.back() == ' ') def.remove_suffix(1);
-    text = def;
-  }
-  if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') &&
-      text.back() == text[0]) {
-    text = text.substr(1, text.size() - 2);
-  }
-  if (size == 0) return std::string();
-  if (text.size() > size - 1) text.resize(size - 1);
-  return text;
+  if (!found) text = profile_syntax::DefaultText(def);
+  return profile_syntax::Answer(text, size);
 }
 
 void ProfileFile::SetString(std::string_view section, std::string_view key,

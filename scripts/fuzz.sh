@@ -13,7 +13,7 @@ seconds="${1:-30}"
 build="${ZOLT_FUZZ_BUILD_DIR:-build/fuzz}"
 
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" --target profile_fuzz table_search_fuzz -- -j2
+cmake --build "$build" --target profile_fuzz table_search_fuzz table_reader_fuzz -- -j2
 
 # The table search target rebuilds the tables it cannot trust in a folder
 # of its own: on a memory file system its flushes cost nothing.
@@ -22,7 +22,7 @@ if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for target in profile_fuzz table_search_fuzz; do
+for target in profile_fuzz table_search_fuzz table_reader_fuzz; do
   corpus="fuzz/corpus/${target%_fuzz}"
   mkdir -p "$work/$target"
   echo "=== $target: ${seconds} s, seed 1"

@@ -47,6 +47,7 @@ int TestEnv::writes(const std::string& name) const {
 void TestEnv::ResetCounts() {
   reads_.clear();
   writes_.clear();
+  writes_in_place_.clear();
 }
 
 std::string TestEnv::ExecutablePath() {
@@ -78,6 +79,33 @@ FileError TestEnv::RemoveFile(const std::string& path) {
 FileError TestEnv::ReadFile(const std::string& path, std::string* contents) {
   ++reads_[Key(path)];
   return EnvWrapper::ReadFile(path, contents);
+}
+
+FileError TestEnv::ReadIfWritable(const std::string& path,
+                                  std::string* contents) {
+  ++reads_[Key(path)];
+  FileError e = Injected(fail_check_, path);
+  if (e != FileError::kNone) {
+    contents->clear();
+    return e;
+  }
+  return EnvWrapper::ReadIfWritable(path, contents);
+}
+
+FileError TestEnv::WriteInPlace(const std::string& path, std::uint64_t offset,
+                                std::string_view bytes,
+                                std::uint64_t expected_size) {
+  ++writes_[Key(path)];
+  ++writes_in_place_[Key(path)];
+  FileError e = Injected(fail_write_, path);
+  return e != FileError::kNone
+             ? e
+             : EnvWrapper::WriteInPlace(path, offset, bytes, expected_size);
+}
+
+int TestEnv::writes_in_place(const std::string& name) const {
+  auto it = writes_in_place_.find(Key(name));
+  return it == writes_in_place_.end() ? 0 : it->second;
 }
 
 FileError TestEnv::WriteFileAtomic(const std::string& path,

@@ -46,6 +46,8 @@ class TestEnv : public EnvWrapper {
 
   // Failures injected by file name (the last path component, matched without
   // regard to case): the operation fails with `error` and touches nothing.
+  // FailWrite covers both kinds of write; FailCheckWritable covers the
+  // check of ReadIfWritable too.
   void FailRemove(const std::string& name, FileError error);
   void FailCheckWritable(const std::string& name, FileError error);
   void FailWrite(const std::string& name, FileError error);
@@ -63,8 +65,15 @@ class TestEnv : public EnvWrapper {
   FileError CheckWritable(const std::string& path) override;
   FileError RemoveFile(const std::string& path) override;
   FileError ReadFile(const std::string& path, std::string* contents) override;
+  FileError ReadIfWritable(const std::string& path,
+                           std::string* contents) override;
   FileError WriteFileAtomic(const std::string& path,
                             const std::string& contents) override;
+  FileError WriteInPlace(const std::string& path, std::uint64_t offset,
+                         std::string_view bytes,
+                         std::uint64_t expected_size) override;
+  // Writes by WriteInPlace only (writes() counts both kinds).
+  int writes_in_place(const std::string& name) const;
 
  private:
   static std::string Key(const std::string& path);
@@ -78,7 +87,7 @@ class TestEnv : public EnvWrapper {
   bool exe_path_set_ = false;
   std::vector<Notice> notices_;
   std::map<std::string, FileError> fail_remove_, fail_check_, fail_write_;
-  std::map<std::string, int> reads_, writes_;
+  std::map<std::string, int> reads_, writes_, writes_in_place_;
 };
 
 }  // namespace zolt

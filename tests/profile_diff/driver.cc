@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "platform/profile_scan.h"
 #include "tests/profile_diff/cases.h"
 #include "tests/profile_diff/known_differences.h"
 #include "tests/profile_diff/script_format.h"
@@ -168,7 +169,8 @@ class Checker {
   void Summary() const {
     std::cout << "profile_diff: " << cases_ << " cases, " << operations_
               << " operations, " << known_total_ << " known differences, "
-              << failures_ << " failures\n";
+              << failures_ << " failures; " << scan_reads_
+              << " reads compared with the call path's scan\n";
     for (const auto& [reason, count] : known_) {
       std::cout << "  known: " << reason << " (" << count << ")\n";
     }
@@ -217,6 +219,9 @@ class Checker {
     FileState engine_file = before;
     std::string engine = Apply(op, profile, &engine_file, true);
     bool is_read = op[0] == "read";
+    if (is_read && before.where == Where::kPresent) {
+      CheckScan(op, before.bytes, ReadText(engine));
+    }
     file_ = is_read ? before : FileFromAnswer(platform, before);
     if (engine != platform) {
       chain_on_ = false;
@@ -257,6 +262,33 @@ class Checker {
     if (!ReadsBackAsWritten(op)) chain_on_ = false;
   }
 
+  // The library's call path reads with ProfileScan: it must answer every
+  // read exactly as the engine does, for a named key and, where the key is
+  // a slot number, for a numbered one.
+  void CheckScan(const std::vector<std::string>& op, const std::string& bytes,
+                 const std::string& engine_text) {
+    const std::size_t size = std::strtoul(op[4].c_str(), nullptr, 10);
+    ProfileScan named(bytes, op[1], {op[2]}, 0);
+    if (!named.usable()) return;
+    std::vector<std::string> answers = {named.Named(0, op[3], size)};
+    const std::string key = op[2];
+    if (!key.empty() && key.size() < 5 &&
+        key.find_first_not_of("0123456789") == std::string::npos &&
+        std::to_string(std::stoi(key)) == key && std::stoi(key) < 1441) {
+      ProfileScan numbered(bytes, op[1], {}, 1441);
+      answers.push_back(numbered.Numbered(std::stoi(key), op[3], size));
+    }
+    for (const std::string& answer : answers) {
+      ++scan_reads_;
+      if (answer != engine_text) {
+        ++failures_;
+        std::cout << "FAIL " << case_name_ << ": scan gives \"" << Escape(answer)
+                  << "\", the engine \"" << Escape(engine_text) << "\" for "
+                  << JoinFields(op) << "\n";
+      }
+    }
+  }
+
   void Report(const char* quirk, const char* where,
               const std::vector<std::string>& op, const std::string& engine,
               const std::string& platform) {
@@ -284,6 +316,7 @@ class Checker {
   int cases_ = 0;
   int operations_ = 0;
   int failures_ = 0;
+  int scan_reads_ = 0;
   int known_total_ = 0;
   std::map<std::string, int> known_;
 };

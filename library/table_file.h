@@ -1,0 +1,72 @@
+// One PIN table file as a call sees it: read once, its [Other] dates and the
+// [PINTable] slots the search reaches answered by the call path's scan (the
+// engine reads a file the scan cannot: one with a byte-order mark), the
+// whole profile parsed only for a rebuild, and the taken mark written in
+// place where that cannot tear.
+#ifndef ZOLT_LIBRARY_TABLE_FILE_H_
+#define ZOLT_LIBRARY_TABLE_FILE_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/env.h"
+#include "platform/profile.h"
+#include "platform/profile_scan.h"
+
+namespace zolt {
+
+class TableFile {
+ public:
+  TableFile() = default;
+  // The scans point into the file's bytes: a table file stays where it is.
+  TableFile(const TableFile&) = delete;
+  TableFile& operator=(const TableFile&) = delete;
+
+  // Reads the file at `path` (a file that cannot be read counts as empty).
+  void Load(Env& env, const std::string& path);
+  // What is left after the file was deleted: nothing.
+  void Clear();
+  const std::string& path() const { return path_; }
+
+  // GetString("Other", "LastPINRunDay" / "LastPINRunDate", def).
+  std::string RunDay(std::string_view def);
+  std::string RunDate(std::string_view def);
+  // GetString("PINTable", "<slot>", def).
+  std::string Slot(int slot, std::string_view def);
+
+  // The whole profile, parsed on first use (a rebuild); from then on every
+  // read and write goes through it.
+  ProfileFile& profile();
+  // Writes the profile's changes (when there are any), atomically.
+  FileError Save(Env& env);
+
+  // Writes the taken mark under `slot`: over the slot's four-character value
+  // where it has one, else (marks files) as a line appended to [PINTable]
+  // when that section ends the file; where neither can be done without a
+  // risk of tearing (the bytes would cross a 512-byte sector, the layout is
+  // unusual, the file changed since it was read) the whole file is replaced.
+  FileError MarkTaken(Env& env, int slot);
+
+  // The in-place form of the mark, worked out from the bytes alone: where
+  // to write what. Empty `bytes` when the whole file must be replaced.
+  struct InPlace {
+    uint64_t offset = 0;
+    std::string bytes;
+  };
+  InPlace MarkInPlace(int slot);
+
+ private:
+  ProfileScan& Other();
+  ProfileScan& Table();
+
+  std::string path_;
+  std::string bytes_;
+  std::optional<ProfileScan> other_, table_;
+  std::optional<ProfileFile> profile_;
+};
+
+}  // namespace zolt
+
+#endif  // ZOLT_LIBRARY_TABLE_FILE_H_
