@@ -89,6 +89,7 @@ expect_files() {
   if ! diff -u "$want" "$got"; then fail "$2 does not hold the files of $1"; fi
 }
 step "contents"
+[ "$(ls "$work/deb")" = usr ] || fail "the .deb installs outside /usr: $(ls "$work/deb")"
 expect_files tests/kit/linux-package.txt "$deb_kit"
 expect_files tests/kit/linux-package.txt "$tgz_kit"
 expect_files tests/kit/windows-zip.txt "$zip_kit"
