@@ -17,7 +17,7 @@
 # At a station the example issues a PIN only while the date is in 2001 to
 # 2015 (the library's years); at any other date ZoltResult answers -111
 # after a positive sold-out query, and that is what is checked for.
-# Needs root (or sudo) for dpkg. Called by scripts/test.sh; takes a few
+# Needs root (or sudo) for dpkg; purges the package at the end. Called by scripts/test.sh; takes a few
 # minutes, most of them for the two builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,7 +51,7 @@ if [ -f cli/CMakeLists.txt ]; then with_zolt=1; fi
 
 installed=0
 cleanup() {
-  if [ "$installed" = 1 ]; then $SUDO dpkg -r ostrelzoltdll >/dev/null 2>&1 || true; fi
+  if [ "$installed" = 1 ]; then $SUDO dpkg -P ostrelzoltdll >/dev/null 2>&1 || true; fi
 }
 trap cleanup EXIT
 
@@ -170,14 +170,17 @@ if [ "$with_zolt" = 1 ]; then
   run zolt-installed.log zolt --version
 fi
 run dpkg-remove.log $SUDO dpkg -r ostrelzoltdll
-installed=0
 if dpkg-query -W -f='${Status}' ostrelzoltdll 2>/dev/null | grep -q 'install ok installed'; then
   fail "ostrelzoltdll still installed"
 fi
 for file in /usr/lib/libOstrelZOLTDLL.so.$version /usr/include/OstrelZOLTDLL.h /usr/share/doc/ostrelzoltdll; do
   [ ! -e "$file" ] || fail "$file left after dpkg -r"
 done
-echo "ok   dpkg -i, dpkg -r"
+# Purged, the machine is as it was before.
+run dpkg-purge.log $SUDO dpkg -P ostrelzoltdll
+installed=0
+if dpkg-query -W ostrelzoltdll >/dev/null 2>&1; then fail "dpkg still knows ostrelzoltdll after dpkg -P"; fi
+echo "ok   dpkg -i, dpkg -r, dpkg -P"
 
 step "Windows: the zip's binaries"
 system_dlls=" kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll shell32.dll comctl32.dll comdlg32.dll ole32.dll oleaut32.dll version.dll ws2_32.dll ntdll.dll "
