@@ -1,6 +1,9 @@
 # Lays out a point-of-sale station and runs a program there:
 #   STATION/<program>            the program (a test, a host, or a window)
-#   STATION/<library>            OstrelZOLTDLL.dll or libOstrelZOLTDLL.so
+#   STATION/<library>            LIBRARY, under the name a program loads:
+#                                OstrelZOLTDLL.dll or libOstrelZOLTDLL.so
+#                                (whatever its own, e.g. the simulated-clock
+#                                build's or the versioned .so.20.0.0)
 #   STATION/<copies>             every file of COPY, when given
 #   STATION/OstrelZOLTDLL.dta    the library's settings file (unless SETTINGS=OFF)
 #   STATION/data/                the shared data folder, empty
@@ -32,7 +35,14 @@ endif()
 
 file(REMOVE_RECURSE "${STATION}")
 file(MAKE_DIRECTORY "${STATION}/data")
-file(COPY "${PROGRAM}" ${LIBRARY} ${COPY} DESTINATION "${STATION}")
+file(COPY "${PROGRAM}" ${COPY} DESTINATION "${STATION}")
+if(LIBRARY)
+  if(LIBRARY MATCHES "\\.dll$")
+    file(COPY_FILE "${LIBRARY}" "${STATION}/OstrelZOLTDLL.dll")
+  else()
+    file(COPY_FILE "${LIBRARY}" "${STATION}/libOstrelZOLTDLL.so")
+  endif()
+endif()
 
 function(as_seen_by_program path out)
   if(WINDOWS_PATHS)

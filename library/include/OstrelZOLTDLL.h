@@ -9,16 +9,44 @@
  * Both functions return a signed 32-bit result: positive values are results,
  * negative values are the ZOLT_E_* codes below. The vendor and location
  * arguments are not read; the settings file supplies both numbers.
+ *
+ * A program that loads the library by name binds the two functions through
+ * ZoltResultFn and check_SoldOut_ConditionFn; one that links against it
+ * (an import library on Windows, -lOstrelZOLTDLL on Linux) calls them
+ * directly. The header compiles as C89, C99 and C++, with GCC, Clang and
+ * Visual C++.
  */
 #ifndef OSTRELZOLTDLL_H_
 #define OSTRELZOLTDLL_H_
 
+/* ZoltInt32: the 32-bit integer of every argument and result. It is
+ * int32_t where the compiler has <stdint.h> (C99, C++11, Visual C++ 2010),
+ * and int otherwise, which is the same type on every system the library is
+ * built for. */
+#if (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 199901L) || \
+    (defined(__cplusplus) && __cplusplus >= 201103L) ||           \
+    (defined(_MSC_VER) && _MSC_VER >= 1600)
 #include <stdint.h>
+typedef int32_t ZoltInt32;
+#else
+#include <limits.h>
+#if INT_MAX != 2147483647
+#error "OstrelZOLTDLL.h needs <stdint.h> or a 32-bit int"
+#endif
+typedef int ZoltInt32;
+#endif
 
 #if defined(_WIN32)
 #define ZOLT_CALL __stdcall
 #else
 #define ZOLT_CALL
+#endif
+
+/* The file name a program loads the library by. */
+#if defined(_WIN32)
+#define ZOLT_LIBRARY_NAME "OstrelZOLTDLL.dll"
+#else
+#define ZOLT_LIBRARY_NAME "libOstrelZOLTDLL.so"
 #endif
 
 #ifdef __cplusplus
@@ -61,14 +89,25 @@ extern "C" {
  * digit 4, 6 or 8 for the size) and writes the expiry text, at most
  * ZOLT_EXPIRY_BUFFER_SIZE bytes with its terminating zero, into expiry_text;
  * on failure returns a negative code and leaves expiry_text untouched. */
-int32_t ZOLT_CALL ZoltResult(int32_t vendor, int32_t location,
-                             int32_t basket_size, char* expiry_text);
+ZoltInt32 ZOLT_CALL ZoltResult(ZoltInt32 vendor, ZoltInt32 location,
+                               ZoltInt32 basket_size, char* expiry_text);
 
 /* Tells, without using up a PIN, whether one could be issued now: the PIN
  * core (PINcrypt x size + the slot's value) of the newest free slot, or
  * ZOLT_E_SOLD_OUT, or another negative code. */
-int32_t ZOLT_CALL check_SoldOut_Condition(int32_t vendor, int32_t location,
-                                          int32_t basket_size);
+ZoltInt32 ZOLT_CALL check_SoldOut_Condition(ZoltInt32 vendor,
+                                            ZoltInt32 location,
+                                            ZoltInt32 basket_size);
+
+/* Pointers to the two functions, for a program that binds them by name
+ * (GetProcAddress, dlsym). */
+typedef ZoltInt32(ZOLT_CALL* ZoltResultFn)(ZoltInt32 vendor,
+                                           ZoltInt32 location,
+                                           ZoltInt32 basket_size,
+                                           char* expiry_text);
+typedef ZoltInt32(ZOLT_CALL* check_SoldOut_ConditionFn)(ZoltInt32 vendor,
+                                                        ZoltInt32 location,
+                                                        ZoltInt32 basket_size);
 
 #ifdef __cplusplus
 }
