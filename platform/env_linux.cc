@@ -117,9 +117,10 @@ int OpenCased(const std::string& path, int flags, std::string* real) {
 }
 
 // The checks of a file opened for writing as the settings check opens it:
-// a regular file with write bits that no other holder keeps locked.
-FileError CheckOpened(int fd) {
-  struct stat st;
+// a regular file with write bits that no other holder keeps locked. *st
+// receives its status.
+FileError CheckOpened(int fd, struct stat* status) {
+  struct stat& st = *status;
   if (fstat(fd, &st) != 0) return FileError::kOther;
   if (S_ISDIR(st.st_mode)) return FileError::kDenied;
   if (!S_ISREG(st.st_mode)) return FileError::kOther;  // a device, pipe or socket
@@ -133,10 +134,10 @@ FileError CheckOpened(int fd) {
   }
 }
 
-// Reads an open regular file to its end (within kMaxReadBytes).
-FileError ReadAll(int fd, std::string* contents) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+// Reads an open regular file, whose status is *status, to its end (within
+// kMaxReadBytes).
+FileError ReadAll(int fd, const struct stat& st, std::string* contents) {
+  if (!S_ISREG(st.st_mode)) {
     return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
   }
   if (st.st_size > kMaxReadBytes) return FileError::kOther;
@@ -198,7 +199,8 @@ class LinuxEnv final : public Env {
     // until some reader opens it (it fails with ENXIO, "other", instead).
     int fd = OpenCased(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
     if (fd < 0) return FailureOf(real, errno);
-    FileError result = CheckOpened(fd);
+    struct stat st;
+    FileError result = CheckOpened(fd, &st);
     close(fd);
     return result;
   }
@@ -209,8 +211,9 @@ class LinuxEnv final : public Env {
     std::string real;
     int fd = OpenCased(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
     if (fd < 0) return FailureOf(real, errno);
-    FileError result = CheckOpened(fd);
-    if (result == FileError::kNone && ReadAll(fd, contents) != FileError::kNone) {
+    struct stat st;
+    FileError result = CheckOpened(fd, &st);
+    if (result == FileError::kNone && ReadAll(fd, st, contents) != FileError::kNone) {
       contents->clear();
     }
     close(fd);
@@ -263,7 +266,9 @@ class LinuxEnv final : public Env {
     // a settings or table file would hold the call or never end.
     int fd = OpenCased(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
     if (fd < 0) return FailureOf(real, errno);
-    FileError result = ReadAll(fd, contents);
+    struct stat st {};
+    FileError result = fstat(fd, &st) == 0 ? ReadAll(fd, st, contents)
+                                           : FileError::kOther;
     close(fd);
     return result;
   }
@@ -287,8 +292,7 @@ class LinuxEnv final : public Env {
   FileError LockFile(const std::string& path, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override {
     lock->reset();
-    std::string real = ResolveName(path);
-    int fd = OpenLockFile(real);
+    int fd = OpenLockFile(path);
     if (fd < 0) return CauseOf(errno);
     if (TryOfdLock(fd)) {
       *lock = std::make_unique<OfdLock>(fd);
@@ -315,9 +319,10 @@ class LinuxEnv final : public Env {
   // read-only, must still be able to open it. A folder without write bits
   // gets no new file, as for a station that may not write there. Only a
   // regular file will do. On failure errno tells why.
-  static int OpenLockFile(const std::string& real) {
+  static int OpenLockFile(const std::string& path) {
     constexpr int kFlags = O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-    int fd = open(real.c_str(), kFlags);
+    std::string real;
+    int fd = OpenCased(path, kFlags, &real);
     if (fd < 0 && errno == ENOENT) {
       if (FolderOfIsReadOnly(real)) {
         errno = EACCES;
