@@ -36,16 +36,17 @@ struct Site {
     env.SetTime(At(2014, 6, 15, 23, 59));
   }
 
-  // The table files copied one by one (a folder copied onto another is
-  // not done alike by every standard library).
+  // The table files copied one by one, each target removed first: copying
+  // over an existing file is not done alike by every standard library.
   void SaveTables(const std::string& to) { CopyFiles(data, to); }
   void RestoreTables(const std::string& from) { CopyFiles(from, data); }
   static void CopyFiles(const std::string& from, const std::string& to) {
     fs::create_directories(to);
     for (const auto& e : fs::directory_iterator(from)) {
       if (!e.is_regular_file()) continue;
-      fs::copy_file(e.path(), fs::path(to) / e.path().filename(),
-                    fs::copy_options::overwrite_existing);
+      const fs::path target = fs::path(to) / e.path().filename();
+      fs::remove(target);
+      fs::copy_file(e.path(), target);
     }
   }
 };
