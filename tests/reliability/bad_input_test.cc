@@ -21,10 +21,10 @@
 #include <string>
 
 #include "OstrelZOLTDLL.h"
+#include "platform/child_process.h"
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
 #include "tests/reliability/station.h"
-#include "tests/reliability/station_process.h"
 
 namespace zolt::reliability {
 namespace {
@@ -334,11 +334,13 @@ TEST(BadInputTest, SettingsPathAtThePlatformsLengthLimit) {
     Put(settings, SettingsText(data, 0));
     const std::string before = Snapshot(settings);
 
-    StationProcess child(folder + "/t", {"--call-exports"});
-    ASSERT_TRUE(child.ok());
-    int exit_code, query = 0, issue = 0;
-    std::string out = child.Finish(&exit_code);
-    EXPECT_EQ(exit_code, 0);
+    auto child = ChildProcess::Start(folder + "/t", {"--call-exports"});
+    ASSERT_TRUE(child);
+    int query = 0, issue = 0;
+    std::string out;
+    while (child->Read(&out)) {
+    }
+    EXPECT_EQ(child->Wait(), 0);
     ASSERT_EQ(std::sscanf(out.c_str(), "query=%d issue=%d", &query, &issue), 2) << out;
     EXPECT_EQ((query > 0 ? std::string("query>0") : "query=" + std::to_string(query)) +
                   (issue > 0 ? std::string(" issue>0") : " issue=" + std::to_string(issue)),

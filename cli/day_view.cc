@@ -1,0 +1,116 @@
+#include "cli/day_view.h"
+
+#include <algorithm>
+
+#include "cli/read_only_overlay_env.h"
+#include "library/number_text.h"
+#include "platform/profile.h"
+
+namespace zolt::cli {
+namespace {
+
+TableFileView ViewFile(Env& env, const std::string& path) {
+  TableFileView v;
+  v.path = path;
+  if (env.FolderExists(path)) {
+    v.kind = "folder";
+    return v;
+  }
+  if (!env.FileExists(path)) {
+    v.kind = "missing";
+    return v;
+  }
+  const ProfileFile file = ProfileFile::Load(env, path);
+  v.kind = file.load_error() == FileError::kNone ? "file" : "unreadable";
+  v.run_day = file.GetString("Other", "LastPINRunDay", "");
+  v.run_date = file.GetString("Other", "LastPINRunDate", "");
+  return v;
+}
+
+// The search's own test, slot by slot: a non-zero entry in PINTable.dat is
+// taken; DLLPINTable.dat's entry (void when missing) must be a value the
+// generator can produce.
+SlotView ViewSlot(const PinTables& t, int slot) {
+  const std::string key = std::to_string(slot);
+  SlotView v;
+  v.text = t.dll.GetString("PINTable", key, "");
+  v.value = ParseHex(t.dll.GetString("PINTable", key, "270F"));
+  const int32_t mark = ParseHex(t.pin.GetString("PINTable", key, "0"));
+  if (mark == kVoidMark || v.value == kVoidMark || v.value < 0 ||
+      v.value > kLargestPinValue) {
+    v.state = SlotState::kVoid;
+  } else if (mark != 0 || v.value == kTakenMark) {
+    v.state = SlotState::kTaken;
+  }
+  return v;
+}
+
+}  // namespace
+
+const char* SlotStateName(SlotState s) {
+  switch (s) {
+    case SlotState::kFree: return "free";
+    case SlotState::kTaken: return "taken";
+    case SlotState::kVoid: return "void";
+    case SlotState::kPast: return "past";
+  }
+  return "";
+}
+
+DayView ReadDayView(Env& env, const LibrarySettings& settings) {
+  DayView d;
+  const LocalTime now = env.Now();
+  d.minute = now.hour * 60 + now.minute;
+  d.window_first =
+      settings.PINExpiry == 0 ? 0 : std::max(0, d.minute - settings.PINExpiry);
+  d.pin = ViewFile(env, JoinPath(env, settings.Pathtopintable, "PINTable.dat"));
+  d.dll =
+      ViewFile(env, JoinPath(env, settings.Pathtopintable, "DLLPINTable.dat"));
+
+  ReadOnlyOverlayEnv overlay(env);
+  PinTables tables;
+  d.refresh =
+      RefreshPinTables(overlay, settings, Caller::kZoltResult, &tables);
+  if (d.refresh == Code::kDataFolder) {
+    d.state = "unknown";
+    d.next_call = "stops: the data folder cannot be listed (-430)";
+    return d;
+  }
+  const bool full = overlay.Touched("PINTable.dat");
+  const bool library = overlay.Touched("DLLPINTable.dat");
+  if (full) {
+    d.state = d.pin.kind == "missing" ? "absent" : "stale";
+    d.next_call = "rebuilds both tables";
+  } else if (library) {
+    d.state = "library table stale";
+    d.next_call = "rebuilds DLLPINTable.dat (PINTable.dat keeps its marks)";
+  } else {
+    d.state = "current";
+    d.next_call = "rebuilds nothing";
+  }
+  if (d.refresh != Code::kOk) {
+    d.next_call += ", but is refused (" + std::to_string(ToInt(d.refresh)) + ")";
+    return d;
+  }
+
+  d.have_slots = true;
+  d.slots.reserve(kSlotCount);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    SlotView v = ViewSlot(tables, slot);
+    v.in_window = slot >= d.window_first && slot <= d.minute;
+    if (v.state == SlotState::kFree && slot < d.window_first) {
+      v.state = SlotState::kPast;
+    }
+    switch (v.state) {
+      case SlotState::kFree: ++d.counts.free; break;
+      case SlotState::kTaken: ++d.counts.taken; break;
+      case SlotState::kVoid: ++d.counts.void_; break;
+      case SlotState::kPast: ++d.counts.past; break;
+    }
+    if (v.in_window && v.state == SlotState::kFree) ++d.counts.window_free;
+    d.slots.push_back(v);
+  }
+  return d;
+}
+
+}  // namespace zolt::cli

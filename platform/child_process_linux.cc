@@ -1,0 +1,117 @@
+// posix_spawn with two pipes; the parent ignores SIGPIPE so that writing to a
+// killed child cannot end it.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/child_process.h"
+
+extern char** environ;
+
+namespace zolt {
+namespace {
+
+class LinuxChild final : public ChildProcess {
+ public:
+  LinuxChild(pid_t pid, int in_fd, int out_fd)
+      : pid_(pid), in_fd_(in_fd), out_fd_(out_fd) {}
+
+  ~LinuxChild() override {
+    if (!reaped_) {
+      Kill();
+      Wait();
+    }
+    close(in_fd_);
+    close(out_fd_);
+  }
+
+  bool Write(const std::string& bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = write(in_fd_, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  bool Read(std::string* out) override {
+    char buf[65536];
+    for (;;) {
+      ssize_t n = read(out_fd_, buf, sizeof(buf));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      out->append(buf, static_cast<size_t>(n));
+      return true;
+    }
+  }
+
+  void Kill() override {
+    if (!reaped_) kill(pid_, SIGKILL);
+  }
+
+  int Wait() override {
+    if (!reaped_) {
+      int status = 0;
+      while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+      }
+      reaped_ = true;
+      exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return exit_code_;
+  }
+
+ private:
+  pid_t pid_;
+  int in_fd_, out_fd_;
+  bool reaped_ = false;
+  int exit_code_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(
+    const std::string& program, const std::vector<std::string>& args,
+    std::string* error) {
+  signal(SIGPIPE, SIG_IGN);
+  int in[2], out[2];
+  if (pipe2(in, O_CLOEXEC) != 0) {
+    if (error) *error = std::strerror(errno);
+    return nullptr;
+  }
+  if (pipe2(out, O_CLOEXEC) != 0) {
+    if (error) *error = std::strerror(errno);
+    close(in[0]);
+    close(in[1]);
+    return nullptr;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr,
+                              argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(in[0]);
+  close(out[1]);
+  if (rc != 0) {
+    if (error) *error = std::strerror(rc);
+    close(in[1]);
+    close(out[0]);
+    return nullptr;
+  }
+  return std::make_unique<LinuxChild>(pid, in[1], out[0]);
+}
+
+}  // namespace zolt
