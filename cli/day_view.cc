@@ -20,8 +20,21 @@ TableFileView ViewFile(Env& env, const std::string& path) {
     v.kind = "missing";
     return v;
   }
-  const ProfileFile file = ProfileFile::Load(env, path);
-  v.kind = file.load_error() == FileError::kNone ? "file" : "unreadable";
+  std::string bytes;
+  if (env.ReadFile(path, &bytes) != FileError::kNone) {
+    v.kind = "unreadable";
+    return v;
+  }
+  // This library writes table files as plain text; control characters
+  // other than line ends and tabs mean a binary or foreign file.
+  for (unsigned char ch : bytes) {
+    if (ch < 0x20 && ch != '\t' && ch != '\r' && ch != '\n') {
+      v.kind = "binary";
+      return v;
+    }
+  }
+  const ProfileFile file = ProfileFile::Parse(bytes);
+  v.kind = "file";
   v.run_day = file.GetString("Other", "LastPINRunDay", "");
   v.run_date = file.GetString("Other", "LastPINRunDate", "");
   return v;

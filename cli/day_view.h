@@ -19,7 +19,7 @@ namespace zolt::cli {
 
 struct TableFileView {
   std::string path;
-  std::string kind;  // "file", "missing", "folder", "unreadable"
+  std::string kind;  // "file", "missing", "folder", "binary", "unreadable"
   std::string run_day;   // LastPINRunDay as written, "" when absent
   std::string run_date;  // LastPINRunDate as written, "" when absent
 };

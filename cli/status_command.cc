@@ -13,6 +13,7 @@
 #include "cli/output.h"
 #include "cli/settings_view.h"
 #include "cli/station_env.h"
+#include "cli/unreadable_input.h"
 #include "library/code_meaning.h"
 #include "library/table_lock.h"
 #include "platform/file_access.h"
@@ -108,6 +109,13 @@ int RunStatus(const CommonOptions& options) {
   const std::vector<Answer> answers = AskEveryExport(env);
   bool any_failure = false;
   for (const Answer& a : answers) any_failure |= a.result <= 0;
+  const std::string unreadable = UnreadableInput(env, settings, &day);
+  auto finish = [&] {
+    if (unreadable.empty()) return any_failure ? kExitFailure : kExitOk;
+    std::fflush(stdout);
+    std::fprintf(stderr, "zolt: %s\n", unreadable.c_str());
+    return kExitUsage;
+  };
 
   Code zolt_first, query_first;
   const std::string zolt_checks = ChecksText(
@@ -151,7 +159,7 @@ int RunStatus(const CommonOptions& options) {
       j["answers"][ExportName(a.caller)].push_back(one);
     }
     PrintJson(j);
-    return any_failure ? kExitFailure : kExitOk;
+    return finish();
   }
 
   std::printf("Station   %s\nTime      %s%s\n\n", c.station.c_str(),
@@ -193,7 +201,7 @@ int RunStatus(const CommonOptions& options) {
                   n.caption.c_str(), n.text.c_str());
     }
   }
-  return any_failure ? kExitFailure : kExitOk;
+  return finish();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "cli/output.h"
 #include "cli/settings_view.h"
 #include "cli/station_env.h"
+#include "cli/unreadable_input.h"
 #include "library/code_meaning.h"
 
 namespace zolt::cli {
@@ -76,11 +77,17 @@ int RunTables(const CommonOptions& options) {
   const Context c = CheckOptions(options, /*freeze_clock=*/true);
   StationEnv env(Env::Default(), c.station, c.at, /*print_notices=*/false);
   const SettingsView settings = ReadSettingsView(env);
-  if (settings.file_code != Code::kOk) {
-    throw UsageError(settings.path + ": " +
-                     CodeMeaning(ToInt(settings.file_code)));
-  }
+  std::string unreadable = UnreadableInput(env, settings, nullptr);
+  if (!unreadable.empty()) throw UsageError(unreadable);
+  if (!settings.exists) throw UsageError(settings.path + ": no settings file");
   const DayView day = ReadDayView(env, settings.values);
+  unreadable = UnreadableInput(env, settings, &day);
+  auto finish = [&](int status) {
+    if (unreadable.empty()) return status;
+    std::fflush(stdout);
+    std::fprintf(stderr, "zolt: %s\n", unreadable.c_str());
+    return kExitUsage;
+  };
 
   if (c.json) {
     nlohmann::ordered_json j;
@@ -101,16 +108,16 @@ int RunTables(const CommonOptions& options) {
       }
     }
     PrintJson(j);
-    return day.have_slots ? kExitOk : kExitFailure;
+    return finish(day.have_slots ? kExitOk : kExitFailure);
   }
 
   std::printf("Tables of %s at %s, station %s\n", FormatDate(*c.at).c_str(),
               FormatMinute(day.minute).c_str(), c.station.c_str());
   PrintTablesText(day);
-  if (!day.have_slots) return kExitFailure;
+  if (!day.have_slots) return finish(kExitFailure);
   std::printf("\n");
   PrintPicture(day, UseColour());
-  return kExitOk;
+  return finish(kExitOk);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "cli/output.h"
 #include "cli/settings_view.h"
 #include "cli/station_env.h"
+#include "cli/unreadable_input.h"
 #include "library/code_meaning.h"
 #include "library/expiry_text.h"
 #include "library/pin_tables.h"
@@ -80,8 +81,10 @@ int RunVerify(const VerifyOptions& o) {
   }
   StationEnv env(Env::Default(), c.station, c.at, false);
   const SettingsView settings = ReadSettingsView(env);
+  const std::string unreadable = UnreadableInput(env, settings, nullptr);
+  if (!unreadable.empty()) throw UsageError("verify: " + unreadable);
   if (!settings.exists) {
-    throw UsageError(settings.path + ": no settings file");
+    throw UsageError("verify: " + settings.path + ": no settings file");
   }
   const LibrarySettings& s = settings.values;
   for (const CheckStep& step : CheckSteps(settings, Caller::kZoltResult, 1)) {

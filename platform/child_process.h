@@ -1,5 +1,6 @@
 // A child process with pipes for its standard input and output (its standard
-// error is the parent's): started, fed bytes, read, killed or waited for.
+// error is the parent's, or a third pipe): started, fed bytes, read, killed
+// or waited for.
 // zolt's station simulator starts copies of zolt itself through it; Linux
 // uses posix_spawn, Windows CreateProcessA.
 #ifndef ZOLT_PLATFORM_CHILD_PROCESS_H_
@@ -14,10 +15,11 @@ namespace zolt {
 class ChildProcess {
  public:
   // Starts `program` (a path) with `args`. Null when it cannot be started;
-  // *error (when given) then says why.
+  // *error (when given) then says why. With `capture_errors` its standard
+  // error goes to a pipe that ReadErrors reads.
   static std::unique_ptr<ChildProcess> Start(
       const std::string& program, const std::vector<std::string>& args,
-      std::string* error = nullptr);
+      std::string* error = nullptr, bool capture_errors = false);
 
   // Kills a child that is still running and reaps it.
   virtual ~ChildProcess() = default;
@@ -29,6 +31,11 @@ class ChildProcess {
   // the output (the child closed it or ended). Safe to call from one other
   // thread while the owner calls Kill.
   virtual bool Read(std::string* out) = 0;
+
+  // The same for its standard error, when captured (false at once when
+  // not). Read the output to its end first: a child that fills this pipe
+  // meanwhile waits.
+  virtual bool ReadErrors(std::string* out) = 0;
 
   // Ends the child at once (SIGKILL; TerminateProcess), wherever it is.
   virtual void Kill() = 0;

@@ -33,8 +33,8 @@ std::string QuoteArgument(const std::string& arg) {
 
 class WindowsChild final : public ChildProcess {
  public:
-  WindowsChild(HANDLE process, HANDLE in, HANDLE out)
-      : process_(process), in_(in), out_(out) {}
+  WindowsChild(HANDLE process, HANDLE in, HANDLE out, HANDLE err)
+      : process_(process), in_(in), out_(out), err_(err) {}
 
   ~WindowsChild() override {
     if (!waited_) {
@@ -43,6 +43,7 @@ class WindowsChild final : public ChildProcess {
     }
     CloseHandle(in_);
     CloseHandle(out_);
+    if (err_ != nullptr) CloseHandle(err_);
     CloseHandle(process_);
   }
 
@@ -53,12 +54,10 @@ class WindowsChild final : public ChildProcess {
            written == bytes.size();
   }
 
-  bool Read(std::string* out) override {
-    char buf[65536];
-    DWORD n = 0;
-    if (!ReadFile(out_, buf, sizeof(buf), &n, nullptr) || n == 0) return false;
-    out->append(buf, n);
-    return true;
+  bool Read(std::string* out) override { return ReadFrom(out_, out); }
+
+  bool ReadErrors(std::string* out) override {
+    return err_ != nullptr && ReadFrom(err_, out);
   }
 
   void Kill() override {
@@ -77,8 +76,16 @@ class WindowsChild final : public ChildProcess {
   }
 
  private:
+  static bool ReadFrom(HANDLE pipe, std::string* out) {
+    char buf[65536];
+    DWORD n = 0;
+    if (!ReadFile(pipe, buf, sizeof(buf), &n, nullptr) || n == 0) return false;
+    out->append(buf, n);
+    return true;
+  }
+
   static constexpr UINT kKilledExitCode = 0xDEAD;
-  HANDLE process_, in_, out_;
+  HANDLE process_, in_, out_, err_;
   bool waited_ = false;
   int exit_code_ = -1;
 };
@@ -87,7 +94,7 @@ class WindowsChild final : public ChildProcess {
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(
     const std::string& program, const std::vector<std::string>& args,
-    std::string* error) {
+    std::string* error, bool capture_errors) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE in_read, in_write, out_read, out_write;
   if (!CreatePipe(&in_read, &in_write, &inherit, 0)) {
@@ -100,9 +107,16 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(
     CloseHandle(in_write);
     return nullptr;
   }
+  HANDLE err_read = nullptr, err_write = nullptr;
+  if (capture_errors && !CreatePipe(&err_read, &err_write, &inherit, 0)) {
+    if (error) *error = "CreatePipe failed: " + std::to_string(GetLastError());
+    for (HANDLE h : {in_read, in_write, out_read, out_write}) CloseHandle(h);
+    return nullptr;
+  }
   // The parent's ends stay with the parent.
   SetHandleInformation(in_write, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+  if (err_read != nullptr) SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
 
   std::string command = QuoteArgument(program);
   for (const std::string& a : args) command += " " + QuoteArgument(a);
@@ -113,10 +127,12 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(
   startup.hStdOutput = out_write;
   // The parent's standard error, as an inheritable copy (it may not be).
   HANDLE err_copy = nullptr;
-  DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE),
-                  GetCurrentProcess(), &err_copy, 0, TRUE,
-                  DUPLICATE_SAME_ACCESS);
-  startup.hStdError = err_copy;
+  if (err_write == nullptr) {
+    DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_ERROR_HANDLE),
+                    GetCurrentProcess(), &err_copy, 0, TRUE,
+                    DUPLICATE_SAME_ACCESS);
+  }
+  startup.hStdError = err_write != nullptr ? err_write : err_copy;
   PROCESS_INFORMATION info = {};
   const BOOL started =
       CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, TRUE, 0,
@@ -125,14 +141,17 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(
   CloseHandle(in_read);
   CloseHandle(out_write);
   if (err_copy != nullptr) CloseHandle(err_copy);
+  if (err_write != nullptr) CloseHandle(err_write);
   if (!started) {
     if (error) *error = "CreateProcessA failed with error " + std::to_string(err);
     CloseHandle(in_write);
     CloseHandle(out_read);
+    if (err_read != nullptr) CloseHandle(err_read);
     return nullptr;
   }
   CloseHandle(info.hThread);
-  return std::make_unique<WindowsChild>(info.hProcess, in_write, out_read);
+  return std::make_unique<WindowsChild>(info.hProcess, in_write, out_read,
+                                        err_read);
 }
 
 }  // namespace zolt
