@@ -130,6 +130,7 @@ int RunSimulate(const SimulateOptions& o) {
   }
   std::vector<Sale> sales;
   std::vector<std::string> station_faults;
+  int issued_here = 0, issued_under_wine = 0;
   for (size_t i = 0; i < stations.size(); ++i) {
     const int code = stations[i]->Finish();
     bool finished = false;
@@ -142,6 +143,7 @@ int RunSimulate(const SimulateOptions& o) {
       s.size = e.value("size", 0);
       s.result = e.value("result", 0);
       s.us = e.value("us", 0LL);
+      if (s.result > 0) ++(windows[i] ? issued_under_wine : issued_here);
       sales.push_back(s);
     }
     if (code != 0 || !finished) {
@@ -160,7 +162,8 @@ int RunSimulate(const SimulateOptions& o) {
 
   if (c.json) {
     nlohmann::ordered_json j;
-    j["stations"] = {{"native", o.stations}, {"wine", o.wine_stations}};
+    j["stations"] = {{"this_zolt", o.stations}, {"wine", o.wine_stations}};
+    j["issued_by"] = {{"this_zolt", issued_here}, {"wine", issued_under_wine}};
     j["sales_per_station"] = o.sales;
     j["time"] = o.common.at.empty() ? "the clock" : o.common.at;
     j["data"] = sim.data();
@@ -170,12 +173,16 @@ int RunSimulate(const SimulateOptions& o) {
     j["fault"] = fault;
     PrintJson(j);
   } else {
-    std::printf("%d stations (%d native, %d under Wine) x %d sales at %s, "
-                "data folder %s: %.1f s\n\n",
+    std::printf("%d stations (%d of this zolt, %d under Wine) x %d sales at "
+                "%s, data folder %s: %.1f s\n\n",
                 total_stations, o.stations, o.wine_stations, o.sales,
                 o.common.at.empty() ? "the clock" : o.common.at.c_str(),
                 sim.data().c_str(), seconds);
     PrintTally(tally);
+    if (o.wine_stations > 0) {
+      std::printf("Issued by       %d by this zolt, %d under Wine\n",
+                  issued_here, issued_under_wine);
+    }
     for (const std::string& f : station_faults) {
       std::printf("Station fault   %s\n", f.c_str());
     }

@@ -56,6 +56,12 @@ else()
   expect("some PINs issued" issued GREATER 0)
   expect("every sale a PIN or sold out (${issued} + ${sold_out} of ${sales})"
          accounted EQUAL sales)
+  if(DEFINED WIN_BUILD_DIR)
+    string(JSON by_wine GET "${report}" issued_by wine)
+    string(JSON by_us GET "${report}" issued_by this_zolt)
+    expect("both kinds of station issued PINs (${by_us} and ${by_wine})"
+           by_wine GREATER 0 AND by_us GREATER 0)
+  endif()
 endif()
 if(failures)
   list(JOIN failures "\n  " text)
