@@ -205,8 +205,8 @@ int RunCheckLibrary(const CheckLibraryOptions& o) {
 
 void AddCheckLibraryCommand(CLI::App& app, int* exit_status) {
   auto o = std::make_shared<CheckLibraryOptions>();
-  CLI::App* cmd = app.add_subcommand(
-      "check-library",
+  CLI::App* cmd = app.add_subcommand("check-library", "load the installed PIN library as a point-of-sale program does and check it");
+  Describe(cmd,
       "Load the installed PIN library the way a point-of-sale program does "
       "(by name, from the folder of zolt itself first, or FILE) and check it: "
       "file and version (20.0.0.0 on Windows, from its version resource), "

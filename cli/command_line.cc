@@ -19,6 +19,15 @@ int DaysIn(int year, int month) {
 
 }  // namespace
 
+const char kExitStatusHelp[] =
+    "Exit status: 0 success; 1 the library's answer is a failure code (or a "
+    "simulation found a fault); 2 wrong usage or unreadable input, with one "
+    "line on stderr naming what was wrong.";
+
+void Describe(CLI::App* command, const std::string& details) {
+  command->footer(details + "\n\n" + kExitStatusHelp);
+}
+
 void AddCommonOptions(CLI::App* command, CommonOptions* o) {
   command
       ->add_option("--station", o->station,

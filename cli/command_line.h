@@ -35,6 +35,13 @@ struct CommonOptions {
 
 void AddCommonOptions(CLI::App* command, CommonOptions* options);
 
+// The longer description of a command, shown by its --help below the
+// options, followed by the exit statuses.
+void Describe(CLI::App* command, const std::string& details);
+
+// The exit statuses in words, for --help.
+extern const char kExitStatusHelp[];
+
 // The checked options of one command.
 struct Context {
   std::string station;          // absolute, without a trailing separator

@@ -37,6 +37,7 @@ struct Outcome {
   int next_failed = 0;      // next sales that failed
   int ended_on_its_own = 0; // stations that ended before the kill
   int leftover_temporary_files = 0;
+  int faulty_kills = 0;     // kills after which something was wrong
   std::vector<std::string> faults;  // the first few, in words
   long long max_delay_us = 0;
 
@@ -176,6 +177,8 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
     child->Kill();
     const int code = child->Finish();
     ++out.kills;
+    const int faults_before = out.torn + out.unmarked + out.reissued +
+                              out.next_failed + out.ended_on_its_own;
     if (code != -1) {
       ++out.ended_on_its_own;
       out.Fault("kill " + std::to_string(i + 1) + ": the station ended by itself");
@@ -248,6 +251,11 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
         out.Fault(kill + "slot " + std::to_string(it->second) + " issued again");
       }
     }
+    if (out.torn + out.unmarked + out.reissued + out.next_failed +
+            out.ended_on_its_own >
+        faults_before) {
+      ++out.faulty_kills;
+    }
     day = NextIssueDay(FromDateNumber(last_day, 23, 59));
   }
   const double seconds =
@@ -259,6 +267,7 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j = {
         {"kills", out.kills},
+        {"kills_survived", out.kills - out.faulty_kills},
         {"seed", o.seed},
         {"longest_delay_ms", static_cast<double>(out.max_delay_us) / 1000.0},
         {"killed_before_start", out.before_start},
@@ -280,7 +289,7 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
         "%d kills survived of %d (seed %u, within %.1f ms of the release): "
         "%d before a day began, %d in a rebuild or first sale, %d after a "
         "sale; %.1f s\n",
-        out.kills - (out.Faulty() ? 1 : 0), out.kills, o.seed,
+        out.kills - out.faulty_kills, out.kills, o.seed,
         static_cast<double>(out.max_delay_us) / 1000.0, out.before_start,
         out.in_rebuild, out.in_sales, seconds);
     std::printf("PINs reported by killed stations  %d\n", out.pins_reported);

@@ -20,10 +20,6 @@ constexpr char kDescription[] =
     "point-of-sale program would, to rehearse many stations at once, and to "
     "check the installed library itself.";
 
-constexpr char kFooter[] =
-    "Exit status: 0 success; 1 the library's answer is a failure code (or a "
-    "simulation found a fault); 2 wrong usage or unreadable input.\n\n"
-    "Run \"zolt COMMAND --help\" for the options of a command.";
 
 }  // namespace
 
@@ -31,7 +27,9 @@ int main(int argc, char** argv) {
   using namespace zolt::cli;
   CLI::App app(kDescription, "zolt");
   app.set_version_flag("--version", kVersion);
-  app.footer(kFooter);
+  app.footer(std::string(kExitStatusHelp) +
+             "\n\nRun \"zolt COMMAND --help\" for the options and the "
+             "details of a command.");
   app.require_subcommand(1);
   int exit_status = kExitOk;
   AddStatusCommand(app, &exit_status);

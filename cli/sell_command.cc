@@ -71,8 +71,8 @@ int RunSell(const SellOptions& o) {
 
 void AddSellCommand(CLI::App& app, int* exit_status) {
   auto options = std::make_shared<SellOptions>();
-  CLI::App* cmd = app.add_subcommand(
-      "sell",
+  CLI::App* cmd = app.add_subcommand("sell", "sell baskets as a point-of-sale program does (writes the real tables)");
+  Describe(cmd,
       "Sell baskets at the station as a point-of-sale program does: for each "
       "basket check_SoldOut_Condition, then ZoltResult, through the library "
       "core with this station's settings and the --at time. Prints each PIN "
@@ -81,10 +81,12 @@ void AddSellCommand(CLI::App& app, int* exit_status) {
       "up for the day at every station of the site.");
   cmd->add_option("--size", options->size,
                   "the basket size: 1 small, 2 medium, 3 large (default 1)")
-      ->check(CLI::Range(1, 3));
+      ->type_name("1|2|3")
+      ->check(CLI::Range(1, 3).description(""));
   cmd->add_option("--count", options->count,
                   "how many baskets to sell (default 1)")
-      ->check(CLI::Range(1, 100000));
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000).description(""));
   AddCommonOptions(cmd, &options->common);
   cmd->callback([options, exit_status] { *exit_status = RunSell(*options); });
 }

@@ -188,6 +188,8 @@ int RunSimulate(const SimulateOptions& o) {
     }
     if (fault && data.empty()) {
       std::printf("The site is kept for a look: %s\n", sim.root().c_str());
+    } else if (data.empty()) {
+      std::printf("The temporary site is removed.\n");
     }
   }
   return fault ? kExitFailure : kExitOk;
@@ -197,8 +199,8 @@ int RunSimulate(const SimulateOptions& o) {
 
 void AddSimulateCommand(CLI::App& app, int* exit_status) {
   auto o = std::make_shared<SimulateOptions>();
-  CLI::App* cmd = app.add_subcommand(
-      "simulate",
+  CLI::App* cmd = app.add_subcommand("simulate", "many stations selling at once, or a station killed again and again");
+  Describe(cmd,
       "Rehearse a busy site: N station processes, released at the same "
       "moment, each sell M baskets through the library core against one data "
       "folder (a fresh temporary site unless --data is given), with a "
@@ -212,30 +214,37 @@ void AddSimulateCommand(CLI::App& app, int* exit_status) {
       "moments while it rebuilds and sells.");
   cmd->add_option("--stations", o->stations,
                   "station processes (default 8)")
-      ->check(CLI::Range(1, 64));
+      ->type_name("N")
+      ->check(CLI::Range(1, 64).description(""));
   cmd->add_option("--sales", o->sales, "baskets each station sells (default 200)")
-      ->check(CLI::Range(1, 100000));
+      ->type_name("M")
+      ->check(CLI::Range(1, 100000).description(""));
   cmd->add_option("--data", o->data,
                   "the data folder to sell against (its tables are changed)")
       ->type_name("DIR");
   cmd->add_option("--sizes", o->sizes,
                   "basket sizes the stations sell in turn (default 1,2,3)")
+      ->type_name("LIST")
       ->delimiter(',')
-      ->check(CLI::Range(1, 3));
+      ->check(CLI::Range(1, 3).description(""));
   cmd->add_option("--lock-wait", o->lock_wait_ms,
                   "how long each call waits for the table lock, in ms "
                   "(default: the library's 5000)")
-      ->check(CLI::Range(0, 3600000));
+      ->type_name("MS")
+      ->check(CLI::Range(0, 3600000).description(""));
   cmd->add_option("--crash", o->crash,
                   "rehearse N crashes of a station instead (needs --at)")
-      ->check(CLI::Range(1, 100000));
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000).description(""));
   cmd->add_option("--seed", o->seed,
                   "seed of the crash moments (default 1: the same kills "
-                  "every run)");
+                  "every run)")
+      ->type_name("S");
   cmd->add_option("--wine-stations", o->wine_stations,
                   "further stations that run a Windows zolt.exe under Wine "
                   "on the same data folder (a mixed site)")
-      ->check(CLI::Range(0, 64));
+      ->type_name("K")
+      ->check(CLI::Range(0, 64).description(""));
   cmd->add_option("--wine-zolt", o->wine_zolt,
                   "the zolt.exe the Wine stations run")
       ->type_name("FILE");

@@ -208,8 +208,8 @@ int RunStatus(const CommonOptions& options) {
 
 void AddStatusCommand(CLI::App& app, int* exit_status) {
   auto options = std::make_shared<CommonOptions>();
-  CLI::App* cmd = app.add_subcommand(
-      "status",
+  CLI::App* cmd = app.add_subcommand("status", "what each export would answer at this station now (changes nothing)");
+  Describe(cmd,
       "Show what each export would answer at this station now: the settings "
       "with their checks, the data folder, both PIN tables and the answer of "
       "ZoltResult and check_SoldOut_Condition for sizes 1 to 3. Changes "

@@ -124,8 +124,8 @@ int RunTables(const CommonOptions& options) {
 
 void AddTablesCommand(CLI::App& app, int* exit_status) {
   auto options = std::make_shared<CommonOptions>();
-  CLI::App* cmd = app.add_subcommand(
-      "tables",
+  CLI::App* cmd = app.add_subcommand("tables", "a picture of the day: every minute slot free, taken, void or past (changes nothing)");
+  Describe(cmd,
       "Show a picture of the day: 24 rows (hours) of 60 cells (minutes), "
       "each slot free, taken, void or past, the current search window "
       "highlighted, with a legend and the counts; with --json all 1441 slots "

@@ -176,8 +176,8 @@ int RunVerify(const VerifyOptions& o) {
 
 void AddVerifyCommand(CLI::App& app, int* exit_status) {
   auto options = std::make_shared<VerifyOptions>();
-  CLI::App* cmd = app.add_subcommand(
-      "verify",
+  CLI::App* cmd = app.add_subcommand("verify", "which basket size, slot and value a PIN belongs to (changes nothing)");
+  Describe(cmd,
       "Tell which basket size, minute slot and table value a six-digit PIN "
       "belongs to on the date of --at (default: today) with this station's "
       "settings, whether that slot is marked taken in today's tables, and "

@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev libgl-dev
   fonts-liberation2
   clang libclang-rt-14-dev
+  libcli11-dev nlohmann-json3-dev
 )
 
 missing=()
