@@ -1,6 +1,7 @@
 // zolt status: what each export would answer at this station now, and why,
 // with nothing changed on disk.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -172,8 +173,12 @@ int RunStatus(const CommonOptions& options) {
                 ToInt(settings.file_code),
                 CodeMeaning(ToInt(settings.file_code)).c_str());
   }
+  int width = 6;
   for (const SettingLine& l : settings.lines) {
-    std::printf("  %-15s %-14s %-5s valid: %s%s\n", l.key.c_str(),
+    width = std::max(width, static_cast<int>(l.text.size()));
+  }
+  for (const SettingLine& l : settings.lines) {
+    std::printf("  %-15s %-*s  %-4s valid: %s%s\n", l.key.c_str(), width,
                 l.text.c_str(), l.ok ? "ok" : "BAD", l.valid.c_str(),
                 l.present ? "" : " (key missing: default)");
   }
@@ -190,14 +195,14 @@ int RunStatus(const CommonOptions& options) {
   PrintTablesText(day);
   std::printf("\nAnswers now\n");
   for (const Answer& a : answers) {
-    std::printf("  %-27s %7d  %s\n",
+    std::printf("  %-32s %7d  %s\n",
                 (std::string(ExportName(a.caller)) + "(size " +
                  std::to_string(a.size) + ")")
                     .c_str(),
                 a.result,
                 AnswerMeaning(a, day, settings.values.PINcrypt).c_str());
     for (const Notice& n : a.notices) {
-      std::printf("  %-27s          would show the box \"%s\" (%s)\n", "",
+      std::printf("  %-32s          would show the box \"%s\" (%s)\n", "",
                   n.caption.c_str(), n.text.c_str());
     }
   }
