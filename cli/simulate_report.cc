@@ -137,7 +137,9 @@ void PrintTally(const SimulationTally& t) {
     std::printf("Foreign PINs    %d (no slot of their day holds them)\n",
                 t.foreign_pins);
   }
-  std::printf("Refusals        %s\n", t.refusals.empty() ? "none" : "");
+  int refused = 0;
+  for (const auto& [code, n] : t.refusals) refused += n;
+  std::printf("Refusals        %d\n", refused);
   for (const auto& [code, n] : t.refusals) {
     std::printf("  %d x %d: %s\n", n, code, CodeMeaning(code).c_str());
   }

@@ -160,9 +160,14 @@ int RunVerify(const VerifyOptions& o) {
     j["day_before"] = {{"date", FormatDate(before)},
                        {"slot", slot_before},
                        {"time", FormatMinute(slot_before)}};
-    text += "  the same PIN is slot " + std::to_string(slot_before) + " (" +
-            FormatMinute(slot_before) + ") of " + FormatDate(before) +
-            ": one value can stand for two slots across midnight\n";
+    const std::string where = "slot " + std::to_string(slot_before) + " (" +
+                              FormatMinute(slot_before) + ") of " +
+                              FormatDate(before);
+    text += slot >= 0 ? "  the same PIN is also " + where +
+                            ": across midnight one value stands for two "
+                            "slots\n"
+                      : "  it is the PIN of " + where +
+                            ", the day before\n";
   }
   if (c.json) {
     PrintJson(j);
