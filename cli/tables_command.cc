@@ -41,9 +41,10 @@ Cell CellOf(const SlotView& s) {
 void PrintPicture(const DayView& d, bool colour) {
   const char* window_on = colour ? "\033[7m" : "";  // reverse video
   const char* off = colour ? "\033[0m" : "";
-  std::printf("       ");
-  for (int m = 0; m < 60; m += 10) std::printf("%-10d", m / 10);
-  std::printf("\n       ");
+  std::string tens;
+  for (int m = 0; m < 60; m += 10) tens += std::to_string(m / 10) + "         ";
+  while (tens.back() == ' ') tens.pop_back();
+  std::printf("       %s\n       ", tens.c_str());
   for (int m = 0; m < 60; ++m) std::printf("%d", m % 10);
   std::printf("\n");
   for (int hour = 0; hour < 24; ++hour) {
