@@ -69,6 +69,7 @@ int RunSimulate(const SimulateOptions& o) {
     crash.json = c.json;
     return RunCrashRehearsal(site, crash);
   }
+  if (o.sizes.empty()) throw UsageError("--sizes: no basket size");
   if (o.wine_stations > 0 && o.wine_zolt.empty()) {
     throw UsageError("--wine-stations needs --wine-zolt (the zolt.exe to run)");
   }

@@ -41,8 +41,10 @@ void PrintLine(const std::string& line) {
 
 int RunWorker(const WorkerOptions& o) {
   const Context c = CheckOptions(o.common, /*freeze_clock=*/false);
+  if (o.sizes.empty()) throw UsageError("--sizes: no basket size");
+  // How long a call waits for the table lock: the library's bound unless a
+  // rehearsal asks for longer.
   SetTableLockWaitForTesting(o.lock_wait_ms);
-  StationEnv env(Env::Default(), c.station, c.at, /*print_notices=*/true);
   if (o.wait) {
     PrintLine("{\"ready\":true}");
     char go;
@@ -50,7 +52,7 @@ int RunWorker(const WorkerOptions& o) {
   }
   std::optional<LocalTime> day = c.at;
   for (int d = 0; o.days == 0 || d < o.days; ++d) {
-    StationEnv today(Env::Default(), c.station, day, true);
+    StationEnv today(Env::Default(), c.station, day, /*print_notices=*/true);
     const std::string date = std::to_string(DateNumber(today.Now()));
     PrintLine("{\"day\":" + date + "}");
     for (int sale = 0; sale < o.sales; ++sale) {
