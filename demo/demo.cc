@@ -10,7 +10,7 @@
 #include <string>
 
 #include "OstrelZOLTDLL.h"
-#include "demo/code_meaning.h"
+#include "library/code_meaning.h"
 #include "demo/demo_site.h"
 
 namespace {

@@ -13,6 +13,11 @@ class LoadedLibrary {
   virtual ~LoadedLibrary() = default;
   // The address of the export with this name, or nullptr when it has none.
   virtual void* FindSymbol(const std::string& name) = 0;
+  // The address of the export with this ordinal, or nullptr when it has
+  // none (always on Linux, where exports have no ordinals).
+  virtual void* FindOrdinal(int ordinal) = 0;
+  // The full path of the file the system loaded, or "" when it cannot tell.
+  virtual std::string FilePath() = 0;
 };
 
 // The platform's file name of a shared library: "OstrelZOLTDLL" gives

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "platform/library_loader.h"
@@ -17,6 +18,17 @@ class DlLibrary final : public LoadedLibrary {
   ~DlLibrary() override { dlclose(handle_); }
   void* FindSymbol(const std::string& name) override {
     return dlsym(handle_, name.c_str());
+  }
+  void* FindOrdinal(int /*ordinal*/) override { return nullptr; }
+  std::string FilePath() override {
+    // Any symbol of the library names its file; the handle itself does not.
+    Dl_info info{};
+    void* any = dlsym(handle_, "ZoltResult");
+    if (any == nullptr || dladdr(any, &info) == 0 || info.dli_fname == nullptr) {
+      return "";
+    }
+    char real[PATH_MAX];
+    return realpath(info.dli_fname, real) != nullptr ? real : info.dli_fname;
   }
 
  private:

@@ -16,6 +16,15 @@ class WindowsLibrary final : public LoadedLibrary {
   void* FindSymbol(const std::string& name) override {
     return reinterpret_cast<void*>(GetProcAddress(module_, name.c_str()));
   }
+  void* FindOrdinal(int ordinal) override {
+    return reinterpret_cast<void*>(GetProcAddress(
+        module_, MAKEINTRESOURCEA(static_cast<WORD>(ordinal))));
+  }
+  std::string FilePath() override {
+    char path[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(module_, path, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? "" : std::string(path, n);
+  }
 
  private:
   HMODULE module_;

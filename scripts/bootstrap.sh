@@ -16,6 +16,7 @@ packages=(
   fonts-liberation2
   clang libclang-rt-14-dev
   llvm lld help2man lintian unzip file
+  libcli11-dev nlohmann-json3-dev
 )
 
 missing=()

@@ -15,8 +15,10 @@ run_preset() {
 
 run_preset linux
 run_preset windows
-echo "=== the profile engine against the platform's own INI functions, live under Wine"
-ZOLT_WIN_BUILD_DIR="$PWD/build/windows" ctest --preset linux -R profile_diff_wine
+echo "=== the profile engine against the platform's own INI functions, live under Wine,"
+echo "=== and a mixed site: Linux and Windows (Wine) stations on one data folder"
+ZOLT_WIN_BUILD_DIR="$PWD/build/windows" \
+  ctest --preset linux -R "profile_diff_wine|zolt_simulate_mixed_wine"
 ./scripts/release-check.sh  # the packages, built clean and used as their users use them
 run_preset sanitize
 # The fuzz targets, a short run with a fixed seed (scripts/fuzz.sh 600 for a

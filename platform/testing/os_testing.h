@@ -1,11 +1,9 @@
-// What tests do to real files and processes beyond the Env: mark a file or
-// folder read-only, hold a file open the way another program would, and run
-// a helper program (another "station") beside the test.
+// What tests do to real files beyond the Env: mark a file or folder
+// read-only, and hold a file open the way another program would.
 #ifndef ZOLT_PLATFORM_TESTING_OS_TESTING_H_
 #define ZOLT_PLATFORM_TESTING_OS_TESTING_H_
 
 #include <string>
-#include <vector>
 
 namespace zolt {
 
@@ -25,27 +23,6 @@ class FileHolder {
 
  private:
   void* handle_ = nullptr;
-};
-
-// A program started with its standard output on a pipe; killed when
-// destroyed if it still runs.
-class ChildProcess {
- public:
-  ChildProcess(const std::string& program, const std::vector<std::string>& args);
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  bool ok() const { return process_ != nullptr; }
-  // Reads output until a line equal to `line`; false when the output ends.
-  bool WaitForLine(const std::string& line);
-  // Waits for the program to end; its exit code.
-  int Wait();
-
- private:
-  void* process_ = nullptr;
-  void* output_ = nullptr;
-  std::string buffered_;
 };
 
 }  // namespace zolt

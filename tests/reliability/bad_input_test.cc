@@ -21,10 +21,10 @@
 #include <string>
 
 #include "OstrelZOLTDLL.h"
+#include "platform/child_process.h"
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
 #include "tests/reliability/station.h"
-#include "tests/reliability/station_process.h"
 
 namespace zolt::reliability {
 namespace {
@@ -302,7 +302,7 @@ void RunCases(std::vector<Case> (*make_cases)(const Station&)) {
       if (got <= 0) EXPECT_EQ(std::string(buffer, 12), std::string(12, '#'));
       if (!c.tables_of_today || want != kProceeds) continue;
       for (const char* name : {"PINTable.dat", "DLLPINTable.dat"}) {
-        TableFile f = ReadTableFile(station.root.ReadFile(std::string("data/") + name));
+        StrictTableFile f = ReadStrictTableFile(station.root.ReadFile(std::string("data/") + name));
         EXPECT_TRUE(f.ok) << name << ": " << f.error;
         EXPECT_EQ(f.run_date, Today()) << name;
       }
@@ -333,11 +333,13 @@ TEST(BadInputTest, SettingsPathAtThePlatformsLengthLimit) {
     Put(settings, SettingsText(data, 0));
     const std::string before = Snapshot(settings);
 
-    StationProcess child(folder + "/t", {"--call-exports"});
-    ASSERT_TRUE(child.ok());
-    int exit_code, query = 0, issue = 0;
-    std::string out = child.Finish(&exit_code);
-    EXPECT_EQ(exit_code, 0);
+    auto child = ChildProcess::Start(folder + "/t", {"--call-exports"});
+    ASSERT_TRUE(child);
+    int query = 0, issue = 0;
+    std::string out;
+    while (child->Read(&out)) {
+    }
+    EXPECT_EQ(child->Wait(), 0);
     ASSERT_EQ(std::sscanf(out.c_str(), "query=%d issue=%d", &query, &issue), 2) << out;
     EXPECT_EQ((query > 0 ? std::string("query>0") : "query=" + std::to_string(query)) +
                   (issue > 0 ? std::string(" issue>0") : " issue=" + std::to_string(issue)),

@@ -76,8 +76,8 @@ class DateKeyTest : public ::testing::Test {
     return -1;
   }
 
-  TableFile Read(const std::string& name) {
-    return ReadTableFile(root_.ReadFile("data/" + name));
+  StrictTableFile Read(const std::string& name) {
+    return ReadStrictTableFile(root_.ReadFile("data/" + name));
   }
 
   TempDir root_;
@@ -94,7 +94,7 @@ TEST_F(DateKeyTest, TableOfTheSameDayOfAnEarlierMonthIsRebuilt) {
   int32_t pin = 0;
   const int june_slot = SellAt(20140615, &pin);
   ASSERT_EQ(june_slot, NewestFree(20140615, 1439)) << "PIN " << pin;
-  TableFile dll = Read("DLLPINTable.dat"), marks = Read("PINTable.dat");
+  StrictTableFile dll = Read("DLLPINTable.dat"), marks = Read("PINTable.dat");
   ASSERT_TRUE(dll.ok) << dll.error;
   ASSERT_TRUE(marks.ok) << marks.error;
   EXPECT_EQ(dll.run_date, 20140615);
@@ -141,9 +141,9 @@ TEST_F(DateKeyTest, FilesWithoutTheDateKeyFallBackToTheDay) {
     const int slot = SellAt(20140615);
     // Kept marks: the slot taken earlier today stays taken.
     EXPECT_EQ(slot, c.marks_kept ? NewestFree(20140615, newest - 1) : newest);
-    TableFile marks = Read("PINTable.dat");
+    StrictTableFile marks = Read("PINTable.dat");
     EXPECT_EQ(marks.run_date, c.new_pin_date);
-    TableFile dll = Read("DLLPINTable.dat");
+    StrictTableFile dll = Read("DLLPINTable.dat");
     EXPECT_EQ(dll.entries.size(), static_cast<size_t>(kSlotCount));
   }
 }

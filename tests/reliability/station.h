@@ -1,6 +1,6 @@
 // What the reliability tests share about a point-of-sale station: its
-// settings file, the clock it runs at, the lines the station simulator
-// prints, and a strict reading of the table files it leaves behind.
+// settings file, the clock it runs at and a strict reading of the table
+// files it leaves behind.
 #ifndef ZOLT_TESTS_RELIABILITY_STATION_H_
 #define ZOLT_TESTS_RELIABILITY_STATION_H_
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/strict_table_file.h"
 #include "library/pin_tables.h"
 #include "platform/env.h"
 
@@ -44,31 +45,9 @@ struct DayTable {
 };
 DayTable ComputeDayTable(const LocalTime& date);
 
-// A table file read strictly, as this library writes one: CRLF after every
-// line, nothing but "[Other]" and "[PINTable]" headers (once each),
-// LastPINRunDay (and LastPINRunDate, which stations that do not know it
-// leave out) under [Other], and slot=XXXX entries (slots 0..1440, four
-// uppercase hex digits) under [PINTable].
-struct TableFile {
-  bool ok = false;
-  std::string error;  // why not ok
-  int32_t run_day = 0;
-  int32_t run_date = 0;  // 0: no LastPINRunDate
-  std::map<int, std::string> entries;  // slot -> text
-};
-TableFile ReadTableFile(const std::string& bytes);
-
-// What the station simulator printed, line by line.
-struct StationReport {
-  std::vector<int32_t> pins;      // issued, in order
-  std::vector<int32_t> codes;     // every other result
-  long longest_call_ms = 0;       // the slowest call
-  // Crash loop: the last day begun, and the PINs issued on each day.
-  int32_t last_day = 0;
-  std::map<int32_t, std::vector<int32_t>> pins_by_day;
-  bool finished = false;  // the "done" line was reached
-};
-StationReport ParseStationReport(const std::string& output);
+// The strict reading of a table file, shared with zolt's crash rehearsal.
+using ::zolt::ReadStrictTableFile;
+using ::zolt::StrictTableFile;
 
 }  // namespace zolt::reliability
 

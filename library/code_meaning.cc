@@ -1,4 +1,4 @@
-#include "demo/code_meaning.h"
+#include "library/code_meaning.h"
 
 #include "OstrelZOLTDLL.h"
 

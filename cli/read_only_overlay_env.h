@@ -1,0 +1,72 @@
+// An Env that lets the library core run as it would at the station while
+// nothing on disk changes: reads come from disk, every write, deletion and
+// lock is kept in memory, and each is first judged the way the platform
+// would judge it (a read-only file, a missing folder, a folder that may not
+// be written), so that the core meets the same refusals and returns the
+// same codes. PINTable.lck is never created. `zolt status`, `tables` and
+// `verify` run the real core on it: whether the next call rebuilds the
+// tables, and the answer against the tables that rebuild would make, come
+// from the core itself.
+//
+// Every method of Env that writes is overridden here; a writing method
+// added to Env must be added here too.
+#ifndef ZOLT_CLI_READ_ONLY_OVERLAY_ENV_H_
+#define ZOLT_CLI_READ_ONLY_OVERLAY_ENV_H_
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/env_wrapper.h"
+
+namespace zolt::cli {
+
+class ReadOnlyOverlayEnv : public EnvWrapper {
+ public:
+  // A change the core made or tried, in order.
+  struct Change {
+    enum class Kind { kWrite, kRemove } kind;
+    std::string path;
+    FileError result;  // what the core was told
+  };
+
+  explicit ReadOnlyOverlayEnv(Env& target) : EnvWrapper(target) {}
+
+  const std::vector<Change>& changes() const { return changes_; }
+  // Whether the core changed (or tried to change) a file with this name
+  // (the last path component, compared without regard to case).
+  bool Touched(const std::string& name) const;
+
+  // Checking never changes the file: it is opened for writing and closed
+  // again without a byte written, as the real call opens it.
+  FileError CheckWritable(const std::string& path) override {
+    return EnvWrapper::CheckWritable(path);
+  }
+  FileError ReadIfWritable(const std::string& path,
+                           std::string* contents) override {
+    return EnvWrapper::ReadIfWritable(path, contents);
+  }
+  FileError RemoveFile(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  FileError ReadFile(const std::string& path, std::string* contents) override;
+  FileError WriteFileAtomic(const std::string& path,
+                            const std::string& contents) override;
+  FileError WriteInPlace(const std::string& path, std::uint64_t offset,
+                         std::string_view bytes,
+                         std::uint64_t expected_size) override;
+  FileError LockFile(const std::string& path, int timeout_ms,
+                     std::unique_ptr<FileLock>* lock) override;
+
+ private:
+  std::string FolderOf(const std::string& path) const;
+  // The file as the core left it: nullopt when it was removed, or not
+  // changed at all when `path` is not in files_.
+  std::map<std::string, std::optional<std::string>> files_;
+  std::vector<Change> changes_;
+};
+
+}  // namespace zolt::cli
+
+#endif  // ZOLT_CLI_READ_ONLY_OVERLAY_ENV_H_
