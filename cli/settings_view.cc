@@ -71,8 +71,13 @@ SettingsView ReadSettingsView(Env& env) {
   crypt.ok = Within(s.PINcrypt, 1, 255);
   expiry.valid = "0 (until midnight), 1 (PINs off), 10 to 1439 minutes";
   expiry.ok = ExpiryInRange(s.PINExpiry);
-  folder.valid = "a folder that can be listed, its paths within " +
-                 std::to_string(env.MaxPathLength()) + " characters";
+  folder.valid = "a folder that can be listed";
+  // The longest folder whose table paths fit the platform's limit; only
+  // Windows's is within reach of a setting's 255 characters.
+  const size_t longest = env.MaxPathLength() - sizeof("\\DLLPINTable.dat") + 1;
+  if (longest < 255) {
+    folder.valid += ", at most " + std::to_string(longest) + " characters";
+  }
   std::vector<std::string> leftovers;
   folder.ok = CheckDataFolder(env, s, &leftovers) == Code::kOk;
   v.lines = {vendor, location, season, crypt, expiry, folder};
