@@ -74,6 +74,19 @@ DWORD Retrying(Attempt attempt, bool retry_denied = false) {
   return err;
 }
 
+// Opens an existing file with the bounded retries of a sharing violation.
+// ERROR_SUCCESS with *file set, or the last error.
+DWORD OpenExisting(const std::string& path, DWORD access, DWORD share,
+                   HANDLE* file) {
+  return Retrying([&] {
+    *file = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    return *file != INVALID_HANDLE_VALUE;
+  });
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // The folder that holds `path`, without trailing separators, or "" for a bare
@@ -285,13 +298,9 @@ class WindowsEnv final : public Env {
     // A read-only file refuses writing even to an administrator; checked
     // first so that the answer does not depend on the account.
     if (IsReadOnlyFile(AttributesOf(path))) return FileError::kDenied;
-    DWORD err = Retrying([&] {
-      HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE) return false;
-      CloseHandle(file);
-      return true;
-    });
+    HANDLE file;
+    DWORD err = OpenExisting(path, GENERIC_WRITE, 0, &file);
+    if (err == ERROR_SUCCESS) CloseHandle(file);
     return err == ERROR_SUCCESS ? FileError::kNone : CauseOf(err);
   }
 
@@ -330,13 +339,8 @@ class WindowsEnv final : public Env {
 
   FileError ReadFile(const std::string& path, std::string* contents) override {
     contents->clear();
-    HANDLE file = INVALID_HANDLE_VALUE;
-    DWORD err = Retrying([&] {
-      file = CreateFileA(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      return file != INVALID_HANDLE_VALUE;
-    });
+    HANDLE file;
+    DWORD err = OpenExisting(path, GENERIC_READ, kShareAll, &file);
     if (err != ERROR_SUCCESS) return CauseOf(err);
     FileError result = ReadAll(file, contents);
     CloseHandle(file);
@@ -347,12 +351,8 @@ class WindowsEnv final : public Env {
                            std::string* contents) override {
     contents->clear();
     if (IsReadOnlyFile(AttributesOf(path))) return FileError::kDenied;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    DWORD err = Retrying([&] {
-      file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      return file != INVALID_HANDLE_VALUE;
-    });
+    HANDLE file;
+    DWORD err = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, 0, &file);
     if (err != ERROR_SUCCESS) return CauseOf(err);
     if (ReadAll(file, contents) != FileError::kNone) contents->clear();
     CloseHandle(file);
@@ -370,15 +370,10 @@ class WindowsEnv final : public Env {
     const DWORD attrs = AttributesOf(path);
     if (attrs == INVALID_FILE_ATTRIBUTES) return CauseOf(GetLastError());
     if (IsFolder(attrs) || IsReadOnlyFile(attrs)) return FileError::kDenied;
-    HANDLE file = INVALID_HANDLE_VALUE;
     // Other stations may go on reading (and the platform's writer writing)
     // beside us; a holder that shares only reading refuses us.
-    DWORD err = Retrying([&] {
-      file = CreateFileA(path.c_str(), GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      return file != INVALID_HANDLE_VALUE;
-    });
+    HANDLE file;
+    DWORD err = OpenExisting(path, GENERIC_WRITE, kShareAll, &file);
     if (err != ERROR_SUCCESS) return CauseOf(err);
     LARGE_INTEGER size, at;
     at.QuadPart = static_cast<LONGLONG>(offset);
