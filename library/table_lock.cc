@@ -6,7 +6,6 @@
 namespace zolt {
 namespace {
 
-std::atomic<bool> g_locking{true};
 std::atomic<int> g_wait_ms{kTableLockWaitMs};
 
 std::timed_mutex& ThreadMutex() {
@@ -17,12 +16,9 @@ std::timed_mutex& ThreadMutex() {
 
 }  // namespace
 
-void SetTableLockingForTesting(bool enabled) { g_locking = enabled; }
-
 void SetTableLockWaitForTesting(int wait_ms) { g_wait_ms = wait_ms; }
 
 Code TableLock::Acquire(Env& env, const std::string& data_folder) {
-  if (!g_locking) return Code::kOk;
   const int wait_ms = g_wait_ms;
   thread_lock_ = std::unique_lock<std::timed_mutex>(ThreadMutex(),
                                                     std::defer_lock);

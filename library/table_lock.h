@@ -49,10 +49,6 @@ class TableLock {
   std::unique_ptr<FileLock> file_lock_;
 };
 
-// Tests only: with false, calls take no lock at all, as stations did before
-// the lock existed (to show what the lock prevents). Default true.
-void SetTableLockingForTesting(bool enabled);
-
 // Tests only: the wait for each part of the lock, kTableLockWaitMs unless
 // set. A proof that the lock prevents duplicates sets it long, so that it
 // does not depend on how busy the test machine is.
