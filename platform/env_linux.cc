@@ -7,6 +7,7 @@
 // part, so that a read-only settings or table file, or data folder, behaves
 // alike when the station runs as root.
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/file.h>
@@ -89,6 +90,19 @@ class OfdLock final : public FileLock {
  private:
   int fd_;
 };
+
+// A helper thread given up on still runs this code until its wait ends,
+// which may be long after the call returned: the shared object that holds
+// it stays loaded for the rest of the process, so that a program that
+// unloads the library meanwhile does not pull the code from under the
+// thread. (In a program linked with it statically this changes nothing.)
+void KeepThisCodeLoaded() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&KeepThisCodeLoaded), &info) != 0 &&
+      info.dli_fname != nullptr) {
+    (void)dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  }
+}
 
 bool TryOfdLock(int fd) {
   struct flock fl {};
@@ -389,6 +403,7 @@ class LinuxEnv final : public Env {
     if (!wait->done_cv.wait_for(hold, std::chrono::milliseconds(timeout_ms),
                                 [&] { return wait->done; })) {
       wait->abandoned = true;  // the helper closes fd when its wait ends
+      KeepThisCodeLoaded();
       return FileError::kSharing;
     }
     if (!wait->got) {
