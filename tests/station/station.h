@@ -1,0 +1,70 @@
+// How the tests lay out a point-of-sale station: a station folder with the
+// library's settings file and a data folder, described by the directives of
+// a case file (tests/station/README):
+//
+//   case NAME                       starts a case
+//   set KEY=VALUE / unset KEY       a setting of OstrelZOLTDLL.dta
+//   no-settings                     no settings file
+//   file PATH <<  ...  >>           a file of these lines, CRLF ended
+//   file PATH text|hex|random|utf16le|utf16le-bom|utf16be-bom ARG
+//   folder PATH / remove PATH / readonly PATH / link PATH TARGET
+//   grow PATH BYTES                 makes the file this long
+//
+// The settings are written once the case needs them (Station::Write).
+#ifndef ZOLT_TESTS_STATION_STATION_H_
+#define ZOLT_TESTS_STATION_STATION_H_
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zolt::test {
+
+struct Case {
+  std::string name;
+  std::vector<std::string> lines;  // its directives, in order
+};
+std::vector<Case> ReadCases(const std::string& file);
+
+// Splits at blanks, keeping "quoted text" together.
+std::vector<std::string> Words(const std::string& text);
+std::string Replace(std::string s, const std::string& from, const std::string& to);
+
+class Station {
+ public:
+  // Both folders exist; the data folder is usually inside the station.
+  Station(std::string folder, std::string data);
+
+  void Set(const std::string& key, const std::string& value);
+  void Unset(const std::string& key);
+  std::string Setting(const std::string& key) const;  // expanded; "" unset
+  // The settings file's bytes: [Preferences] and each setting, CRLF ended.
+  std::string SettingsText() const;
+  // Writes the settings file, unless the case said no-settings or laid it
+  // out itself.
+  void Write();
+
+  // {station} and {data}; {N*TEXT} for TEXT N times. Text adds {settings}
+  // and the escapes \r \n \t \\ \xHH.
+  std::string Expand(const std::string& s) const;
+  std::string Text(const std::string& s) const;
+  std::string Path(const std::string& relative) const;  // absolute kept
+  void Put(const std::string& relative, const std::string& bytes);
+
+  // Carries out the layout directive at lines[*i] (advancing *i past a
+  // block); false when the line is not one.
+  bool Lay(const std::vector<std::string>& lines, size_t* i);
+
+  const std::string& folder() const { return folder_; }
+  const std::string& data() const { return data_; }
+
+ private:
+  std::string folder_, data_;
+  std::vector<std::pair<std::string, std::string>> settings_;
+  bool write_settings_ = true;
+};
+
+}  // namespace zolt::test
+
+#endif  // ZOLT_TESTS_STATION_STATION_H_
