@@ -36,8 +36,8 @@ std::string g_cases;  // bad_input.cases
 int32_t DateNumber(const LocalTime& t) { return t.year * 10000 + t.month * 100 + t.day; }
 
 std::string Header(int32_t date) {
-  return "[Other]\\r\\nLastPINRunDay=" + std::to_string(date % 100) +
-         "\\r\\nLastPINRunDate=" + std::to_string(date) + "\\r\\n";
+  return "[Other]\r\nLastPINRunDay=" + std::to_string(date % 100) +
+         "\r\nLastPINRunDate=" + std::to_string(date) + "\r\n";
 }
 
 // A folder path below `base` of exactly `length` characters.
@@ -84,16 +84,11 @@ test::Station FreshStation() {
 void LayOut(const test::Case& c, test::Station& s, int32_t* query, int32_t* issue) {
   const LocalTime now = Env::Default().Now();
   const int32_t today = DateNumber(now);
-  std::vector<std::string> lines;
-  for (std::string line : c.lines) {
-    line = test::Replace(line, "{today}", Header(today));
-    line = test::Replace(line, "{old}", Header(now.day > 1 ? today - 1 : today + 1));
-    for (size_t length : {255, 256}) {
-      line = test::Replace(line, "{long " + std::to_string(length) + "}",
-                           DeepFolder(s.data(), length, length == 255 ? 'd' : 'e'));
-    }
-    lines.push_back(line);
-  }
+  s.Define("{today}", Header(today));
+  s.Define("{old}", Header(now.day > 1 ? today - 1 : today + 1));
+  s.Define("{long 255}", DeepFolder(s.data(), 255, 'd'));
+  s.Define("{long 256}", DeepFolder(s.data(), 256, 'e'));
+  const std::vector<std::string>& lines = c.lines;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::vector<std::string> w = test::Words(lines[i]);
     if (s.Lay(lines, &i)) continue;

@@ -95,6 +95,7 @@ void Station::Write() {
 
 std::string Station::Expand(const std::string& s) const {
   std::string out = Replace(Replace(s, "{station}", folder_), "{data}", data_);
+  for (const auto& [placeholder, value] : defined_) out = Replace(out, placeholder, value);
   size_t at = 0;
   while ((at = out.find('{', at)) != std::string::npos) {
     const size_t star = out.find_first_not_of("0123456789", at + 1);

@@ -41,12 +41,16 @@ class Station {
   std::string Setting(const std::string& key) const;  // expanded; "" unset
   // The settings file's bytes: [Preferences] and each setting, CRLF ended.
   std::string SettingsText() const;
-  // Writes the settings file, unless the case said no-settings or laid it
-  // out itself.
+  // Writes the settings file, unless the case said no-settings (or called
+  // NoSettings) or laid it out itself.
   void Write();
+  void NoSettings() { write_settings_ = false; }
 
-  // {station} and {data}; {N*TEXT} for TEXT N times. Text adds {settings}
-  // and the escapes \r \n \t \\ \xHH.
+  // {station}, {data} and what Define gave; {N*TEXT} for TEXT N times.
+  // Text first reads the escapes \r \n \t \\ \xHH, and adds {settings}.
+  void Define(const std::string& placeholder, const std::string& value) {
+    defined_.push_back({placeholder, value});
+  }
   std::string Expand(const std::string& s) const;
   std::string Text(const std::string& s) const;
   std::string Path(const std::string& relative) const;  // absolute kept
@@ -61,7 +65,7 @@ class Station {
 
  private:
   std::string folder_, data_;
-  std::vector<std::pair<std::string, std::string>> settings_;
+  std::vector<std::pair<std::string, std::string>> settings_, defined_;
   bool write_settings_ = true;
 };
 
