@@ -1,7 +1,8 @@
 // Writes that fail, locks held by another program and damaged tables, as a
 // site meets them, through both exports of the library loaded by name from
-// this program's station folder (cmake/run_in_station.cmake lays it out:
-// the simulated-clock library, sale time 23:59, PINExpiry 0). Whatever
+// this program's station folder (cmake/run_in_station.cmake copies the
+// simulated-clock library there, sale time 23:59; tests/station writes the
+// settings). Whatever
 // fails, no call hands out a PIN whose taken mark is not on disk in both
 // files, and no PIN twice.
 //
@@ -27,6 +28,7 @@
 #include "platform/child_process.h"
 #include "platform/library_loader.h"
 #include "platform/testing/os_testing.h"
+#include "tests/station/station.h"
 
 namespace zolt {
 namespace {
@@ -35,8 +37,6 @@ namespace fs = std::filesystem;
 
 using IssueFn = int32_t(ZOLT_CALL*)(int32_t, int32_t, int32_t, char*);
 using QueryFn = int32_t(ZOLT_CALL*)(int32_t, int32_t, int32_t);
-
-constexpr int32_t kPinCrypt = 7;  // as run_in_station.cmake writes it
 
 std::string Read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -61,12 +61,6 @@ std::unique_ptr<ChildProcess> StartHolder(const std::string& exe,
   return child;
 }
 
-// The slot value a PIN was formed from.
-int32_t ValueOfPin(int32_t pin) {
-  const int32_t size = (pin / 100000 - 2) / 2;
-  return pin % 100000 - kPinCrypt * size;
-}
-
 class FailedWritesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -77,11 +71,10 @@ class FailedWritesTest : public ::testing::Test {
     query_ = reinterpret_cast<QueryFn>(
         library_->FindSymbol("check_SoldOut_Condition"));
     ASSERT_TRUE(issue_ != nullptr && query_ != nullptr);
-    settings_before_ = Read(Station("OstrelZOLTDLL.dta"));
+    station_.Write();
     for (const auto& e : fs::directory_iterator(data_)) fs::remove_all(e.path());
   }
   void TearDown() override {
-    Write(Station("OstrelZOLTDLL.dta"), settings_before_);
     for (const auto& e : fs::recursive_directory_iterator(data_)) {
       SetReadOnly(e.path().string(), false);
     }
@@ -93,11 +86,10 @@ class FailedWritesTest : public ::testing::Test {
   std::string Data(const std::string& name) const {
     return JoinPath(env_, data_, name);
   }
-  void SetDataFolder(const std::string& path) const {
-    std::string s = settings_before_;
-    const size_t at = s.find("Pathtopintable=");
-    Write(Station("OstrelZOLTDLL.dta"),
-          s.substr(0, at) + "Pathtopintable=" + path + "\r\n");
+  void SetDataFolder(const std::string& path) {
+    station_.Define("{folder}", path);  // after the escapes: a Windows path
+    station_.Set("Pathtopintable", "{folder}");
+    station_.Write();
   }
 
   int32_t Query() { return query_(0, 0, 1); }
@@ -123,7 +115,7 @@ class FailedWritesTest : public ::testing::Test {
   const std::string exe_ = env_.ExecutablePath();
   const std::string folder_ = exe_.substr(0, exe_.find_last_of("\\/"));
   const std::string data_ = JoinPath(env_, folder_, "data");
-  std::string settings_before_;
+  test::Station station_{folder_, data_};
   std::unique_ptr<LoadedLibrary> library_;
   IssueFn issue_ = nullptr;
   QueryFn query_ = nullptr;
@@ -226,32 +218,6 @@ TEST_F(FailedWritesTest, LockHeldPastTheBoundRefusesTheCall) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9900));
   }
   EXPECT_GT(Sell(), 0);
-}
-
-// A library table dated today but cut off in the middle of a line is
-// rebuilt before the sale: the PIN is the value today's table gives its
-// slot, and that slot is marked in both files.
-TEST_F(FailedWritesTest, CutOffLibraryTableIsRebuiltBeforeAnyPin) {
-  ASSERT_GT(Sell(), 0);
-  const std::string dll = Data("DLLPINTable.dat");
-  const std::string whole = Read(dll);
-  Write(dll, whole.substr(0, whole.find("\r\n1000=") + 8));
-  const int32_t pin = Sell();
-  ASSERT_GT(pin, 0);
-  const std::string rebuilt = Read(dll), marks = Read(Data("PINTable.dat"));
-  int marked_slot = -1;
-  for (int slot = 0; slot < 1441; ++slot) {
-    const std::string line = "\r\n" + std::to_string(slot) + "=";
-    const size_t at = whole.find(line);
-    ASSERT_NE(at, std::string::npos);
-    const int32_t value = std::stoi(whole.substr(at + line.size(), 4), nullptr, 16);
-    if (value == ValueOfPin(pin)) marked_slot = slot;
-    EXPECT_NE(rebuilt.find(line), std::string::npos) << "slot " << slot;
-  }
-  ASSERT_GE(marked_slot, 0) << "PIN " << pin << " is not in today's table";
-  const std::string mark = "\r\n" + std::to_string(marked_slot) + "=270E\r\n";
-  EXPECT_NE(rebuilt.find(mark), std::string::npos);
-  EXPECT_NE(marks.find(mark), std::string::npos);
 }
 
 TEST_F(FailedWritesTest, LeftoverTemporaryFilesAreRemoved) {

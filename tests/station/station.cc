@@ -76,6 +76,11 @@ void Station::Unset(const std::string& key) {
   std::erase_if(settings_, [&](const auto& kv) { return kv.first == key; });
 }
 
+void Station::Define(const std::string& placeholder, const std::string& value) {
+  std::erase_if(defined_, [&](const auto& d) { return d.first == placeholder; });
+  defined_.push_back({placeholder, value});
+}
+
 std::string Station::Setting(const std::string& key) const {
   for (const auto& [k, v] : settings_) {
     if (k == key) return Text(v);
@@ -139,7 +144,6 @@ void Station::Put(const std::string& relative, const std::string& bytes) {
   const std::string path = Path(relative);
   fs::create_directories(fs::path(path).parent_path());
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  if (fs::path(path) == fs::path(Path("OstrelZOLTDLL.dta"))) write_settings_ = false;
 }
 
 namespace {
@@ -181,6 +185,10 @@ bool Station::Lay(const std::vector<std::string>& lines, size_t* i) {
   const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
   const std::string path = rest.substr(0, rest.find(' '));
   const std::string after = rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1);
+  // A settings file laid out or changed by hand is not written over.
+  const bool settings_file = fs::path(Path(path)) == fs::path(Path("OstrelZOLTDLL.dta"));
+  if (settings_file && (verb == "readonly" || verb == "grow")) Write();
+  if (settings_file && verb != "remove") write_settings_ = false;
   if (verb == "set") {
     Set(rest.substr(0, rest.find('=')), rest.substr(rest.find('=') + 1));
   } else if (verb == "unset") {
@@ -197,18 +205,15 @@ bool Station::Lay(const std::vector<std::string>& lines, size_t* i) {
                         kind_end == std::string::npos ? "" : after.substr(kind_end + 1)));
   } else if (verb == "folder") {
     fs::create_directories(Path(rest));
-    if (fs::path(Path(rest)) == fs::path(Path("OstrelZOLTDLL.dta"))) write_settings_ = false;
   } else if (verb == "remove") {
     fs::remove(Path(rest));
   } else if (verb == "readonly") {
-    Write();
     fs::permissions(Path(rest),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
   } else if (verb == "link") {
     fs::create_symlink(Expand(after), Path(path));
   } else if (verb == "grow") {
-    Write();
     fs::resize_file(Path(path), std::stoull(after));
   } else {
     return false;

@@ -48,9 +48,7 @@ class Station {
 
   // {station}, {data} and what Define gave; {N*TEXT} for TEXT N times.
   // Text first reads the escapes \r \n \t \\ \xHH, and adds {settings}.
-  void Define(const std::string& placeholder, const std::string& value) {
-    defined_.push_back({placeholder, value});
-  }
+  void Define(const std::string& placeholder, const std::string& value);
   std::string Expand(const std::string& s) const;
   std::string Text(const std::string& s) const;
   std::string Path(const std::string& relative) const;  // absolute kept
