@@ -11,6 +11,7 @@
 #include "OstrelZOLTDLL.h"
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
+#include "tests/station/station.h"
 
 namespace zolt {
 namespace {
@@ -20,20 +21,19 @@ namespace fs = std::filesystem;
 class ExportsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings_ = fs::path(Env::Default().ExecutablePath()).parent_path() /
-                "OstrelZOLTDLL.dta";
     fs::remove(settings_);
   }
   void TearDown() override { fs::remove(settings_); }
 
   void WriteSettings(int vendor) {
-    std::ofstream(settings_, std::ios::binary)
-        << "[Preferences]\r\nVendor=" << vendor << "\r\nLocation=800\r\nSeason=7\r\n"
-        << "PINcrypt=42\r\nPINExpiry=0\r\nPathtopintable=" << data_.path() << "\r\n";
+    layout_.Set("Vendor", std::to_string(vendor));
+    layout_.Write();
   }
 
-  fs::path settings_;
+  const fs::path settings_ =
+      fs::path(Env::Default().ExecutablePath()).parent_path() / "OstrelZOLTDLL.dta";
   TempDir data_;
+  test::Station layout_{settings_.parent_path().string(), data_.path()};
 };
 
 TEST_F(ExportsTest, MissingSettingsFile) {

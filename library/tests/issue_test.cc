@@ -205,6 +205,18 @@ TEST_F(IssueTest, FailuresFromSettingsClockAndDataFolderReachTheCaller) {
   EXPECT_EQ(site.env.notices()[2].caption, kNoticeMissing);
 }
 
+// Every path made in the data folder (DLLPINTable.dat the longest) must fit
+// the platform's limit, or nothing is written.
+TEST_F(IssueTest, DataFolderMustLeaveRoomForTheLongestName) {
+  const size_t fits = site.DataFile("DLLPINTable.dat").size();
+  site.env.SetMaxPathLength(fits);
+  EXPECT_GT(Query(1), 0);
+  fs::remove(site.DataFile("PINTable.dat"));
+  site.env.SetMaxPathLength(fits - 1);
+  EXPECT_EQ(Query(1), ToInt(Code::kDataFolder));
+  EXPECT_FALSE(site.DataExists("PINTable.dat"));
+}
+
 TEST_F(IssueTest, DamagedFilesGiveACodeOrARebuild) {
   std::string binary(4096, '\0');
   for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((i * 131 + 7) % 256);
