@@ -28,3 +28,4 @@ endfunction()
 # How the tests lay out a station from case files (tests/station/README).
 add_library(zolt_test_station STATIC ${PROJECT_SOURCE_DIR}/tests/station/station.cc)
 target_include_directories(zolt_test_station PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(zolt_test_station PUBLIC GTest::gtest)

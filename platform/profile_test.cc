@@ -14,6 +14,7 @@
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
 #include "tests/profile_diff/script_format.h"
+#include "tests/station/station.h"
 
 namespace zolt {
 namespace {
@@ -42,18 +43,6 @@ TEST(ProfileRows, EveryRowOfTheFile) {
     EXPECT_EQ(p.changed() ? p.Serialize() : "<unchanged>", f.at(2)) << line;
   }
   EXPECT_EQ(rows, 34) << g_rows;
-}
-
-TEST(ProfileWrite, ChangesAreSeenByLaterReads) {
-  ProfileFile p = ProfileFile::Parse("[S]\r\nk=1\r\nk=2\r\n");
-  p.SetString("S", "k", "x");
-  EXPECT_EQ(p.GetString("s", "K", "D"), "x");
-  p.RemoveKey("S", "k");
-  EXPECT_EQ(p.GetString("S", "k", "D"), "2");  // the next one shows
-  p.SetString("T", "t", "\"q\"");
-  EXPECT_EQ(p.GetString("t", "T", "D"), "q");
-  p.RemoveSection("T");
-  EXPECT_EQ(p.GetString("T", "t", "D"), "D");
 }
 
 // Any bytes give a profile, and a write-out reads back with the same
@@ -150,14 +139,5 @@ TEST(ProfileFileIo, LoadsAndSavesThroughTheEnv) {
 }  // namespace zolt
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: platform_test PROFILE_ROWS\n");
-    return 2;
-  }
-  zolt::g_rows = argv[1];
-#ifdef _WIN32
-  if (argv[1][0] == '/') zolt::g_rows = std::string("Z:") + argv[1];
-#endif
-  return RUN_ALL_TESTS();
+  return zolt::test::RunAllTests(argc, argv, &zolt::g_rows);
 }

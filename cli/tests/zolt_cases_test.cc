@@ -27,15 +27,6 @@ namespace fs = std::filesystem;
 std::string g_zolt;   // the program under test
 std::string g_cases;  // the folder of case files
 
-// The path as this program sees it: under Wine the Linux root is drive Z.
-std::string Native(std::string path) {
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  std::replace(path.begin(), path.end(), '/', '\\');
-#endif
-  return path;
-}
-
 struct Run {
   int exit = -1;
   std::string out, err;
@@ -167,7 +158,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: zolt_cases_test ZOLT CASES_FOLDER\n");
     return 2;
   }
-  zolt::g_zolt = zolt::Native(argv[1]);
-  zolt::g_cases = zolt::Native(argv[2]);
+  zolt::g_zolt = zolt::test::Native(argv[1]);
+  zolt::g_cases = zolt::test::Native(argv[2]);
   return RUN_ALL_TESTS();
 }

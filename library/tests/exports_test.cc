@@ -36,14 +36,6 @@ class ExportsTest : public ::testing::Test {
   test::Station layout_{settings_.parent_path().string(), data_.path()};
 };
 
-TEST_F(ExportsTest, MissingSettingsFile) {
-  char buffer[16];
-  std::memset(buffer, 'z', sizeof(buffer));
-  EXPECT_EQ(ZoltResult(190, 800, 1, buffer), ZOLT_E_SETTINGS_MISSING);
-  EXPECT_EQ(check_SoldOut_Condition(190, 800, 1), ZOLT_E_SETTINGS_MISSING);
-  EXPECT_EQ(std::string(buffer, sizeof(buffer)), std::string(16, 'z'));
-}
-
 TEST_F(ExportsTest, VendorAndLocationArgumentsAreNotRead) {
   WriteSettings(179);  // a vendor the settings check refuses
   char buffer[16] = {};

@@ -15,7 +15,8 @@
 //   start [second-copy] [load-error]
 //                                 the window, as another copy runs / with
 //                                 start-up's DoEvents failing (error 7)
-//   fail-write NAME CAUSE / fail-remove NAME CAUSE / clear-failures
+//   fail-write NAME CAUSE / fail-remove NAME CAUSE (denied, sharing, other) /
+//   clear-failures
 //   call Validate_Ostrel_Info|Validate_DLL_Info|Compare_Settings|
 //        Clear_Ostrel_Info|Clear_DLL_Info
 //   expect result|ext|ended|reads-at-show|reads:NAME|file:PATH|cd-dir = VALUE
@@ -61,11 +62,7 @@ std::string SettingsFile(std::vector<std::pair<std::string, std::string>> keys,
 }
 
 FileError Cause(const std::string& name) {
-  const std::map<std::string, FileError> causes = {
-      {"denied", FileError::kDenied}, {"sharing", FileError::kSharing},
-      {"not-found", FileError::kNotFound}, {"bad-path", FileError::kBadPath},
-      {"other", FileError::kOther}};
-  return causes.at(name);
+  return name == "denied" ? FileError::kDenied : name == "sharing" ? FileError::kSharing : FileError::kOther;
 }
 
 class Scenario {
@@ -208,14 +205,5 @@ TEST(SetupScenarios, EveryCaseFile) {
 }  // namespace zolt::setup
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: setup_scenarios_test SCENARIO_FOLDER\n");
-    return 2;
-  }
-  zolt::setup::g_scenarios = argv[1];
-#ifdef _WIN32
-  if (zolt::setup::g_scenarios[0] == '/') zolt::setup::g_scenarios = "Z:" + zolt::setup::g_scenarios;
-#endif
-  return RUN_ALL_TESTS();
+  return zolt::test::RunAllTests(argc, argv, &zolt::setup::g_scenarios);
 }

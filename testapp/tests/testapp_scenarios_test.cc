@@ -18,7 +18,7 @@
 //   getpin ANSWER           GET PIN, with this answer in "How many PINs?"
 //   keyup C CODE            a key released over a control ("" for the form)
 //   expect queries|issued|call:I|buffer:I|counter-seen|click-counter|
-//          steps|titled:TITLE|titled:TITLE:I|repaints = VALUE
+//          steps|titled:TITLE|titled:TITLE:I = VALUE
 //
 // call:I is "vendor location size" of the I-th call, buffer:I the first 10
 // bytes ZoltResult got, counter-seen lblCounter at each call, steps the
@@ -51,8 +51,7 @@ void SetEnv(const char* name, const std::string& value) {
 #ifdef _WIN32
   _putenv_s(name, value.c_str());
 #else
-  if (value.empty()) unsetenv(name);
-  if (!value.empty()) setenv(name, value.c_str(), 1);
+  setenv(name, value.c_str(), 1);  // empty: the library's own clock
 #endif
 }
 
@@ -164,7 +163,6 @@ class Scenario {
     else if (kind == "buffer") *value = dll_.buffers.at(std::stoul(arg) - 1);
     else if (kind == "counter-seen") *value = join(seen_);
     else if (kind == "click-counter") *value = std::to_string(app_->click_counter());
-    else if (kind == "repaints") *value = std::to_string(dialogs_.Repaints().size());
     else if (kind == "steps" || kind == "titled") {
       std::vector<std::string> items;
       const std::string title = arg.substr(0, arg.rfind(':') == std::string::npos ? arg.size() : arg.rfind(':'));
@@ -209,14 +207,5 @@ TEST(TestAppScenarios, EveryCase) {
 }  // namespace zolt::testapp
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: testapp_test CASES_FILE\n");
-    return 2;
-  }
-  zolt::testapp::g_cases = argv[1];
-#ifdef _WIN32
-  if (argv[1][0] == '/') zolt::testapp::g_cases = std::string("Z:") + argv[1];
-#endif
-  return RUN_ALL_TESTS();
+  return zolt::test::RunAllTests(argc, argv, &zolt::testapp::g_cases);
 }

@@ -268,20 +268,18 @@ std::string RunProbe(const std::vector<std::string>& script, const std::string& 
   const fs::path work = fs::temp_directory_path() / ("zolt_profile_diff_" +
       std::to_string(fs::file_time_type::clock::now().time_since_epoch().count()));
   fs::create_directories(work);
-  std::ofstream(work / "script.txt", std::ios::binary) << [&] {
-    std::string text;
-    for (const std::string& line : script) text += line + "\n";
-    return text;
-  }();
+  std::ofstream out(work / "script.txt", std::ios::binary);
+  for (const std::string& line : script) out << line << "\n";
+  out.close();
   // The probe runs in the work folder, so a relative runner would be lost.
   const std::string runner =
       wine_run.find('/') == std::string::npos ? wine_run : fs::absolute(wine_run).string();
   const std::string command = "cd " + Quoted(work.string()) + " && " + Quoted(runner) + " " +
                               Quoted(probe.string()) + " script.txt results.txt";
-  *status = std::system(command.c_str()) == 0 ? 0 : 1;
-  const std::string results = ReadAll((work / "results.txt").string());
+  const std::string results =
+      std::system(command.c_str()) == 0 ? ReadAll((work / "results.txt").string()) : "";
+  *status = results.empty() ? 1 : 0;
   if (results.empty()) std::cout << "the probe failed: " << command << "\n";
-  if (results.empty()) *status = 1;
   fs::remove_all(work);
   return results;
 }

@@ -194,11 +194,5 @@ int main(int argc, char** argv) {
     std::printf("query=%d issue=%d\n", query, issue);
     return 0;
   }
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: bad_input_test CASES_FILE\n");
-    return 2;
-  }
-  zolt::g_cases = argv[1];
-  return RUN_ALL_TESTS();
+  return zolt::test::RunAllTests(argc, argv, &zolt::g_cases);
 }

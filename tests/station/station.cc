@@ -1,6 +1,9 @@
 #include "tests/station/station.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -30,22 +33,17 @@ std::vector<Case> ReadCases(const std::string& file) {
 
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> out;
-  std::string word;
-  bool quoted = false, any = false;
+  bool quoted = false, open = false;  // inside quotes; inside a word
   for (char c : text) {
-    if (c == '"') {
-      quoted = !quoted;
-      any = true;
-    } else if (c == ' ' && !quoted) {
-      if (any) out.push_back(word);
-      word.clear();
-      any = false;
-    } else {
-      word += c;
-      any = true;
+    if (c == ' ' && !quoted) {
+      open = false;
+      continue;
     }
+    if (!open) out.emplace_back();
+    open = true;
+    if (c == '"') quoted = !quoted;
+    if (c != '"') out.back() += c;
   }
-  if (any) out.push_back(word);
   return out;
 }
 
@@ -54,6 +52,24 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
     s.replace(at, from.size(), to);
   }
   return s;
+}
+
+std::string Native(std::string path) {
+#ifdef _WIN32
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+  return path;
+}
+
+int RunAllTests(int argc, char** argv, std::string* argument) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s DATA\n", argv[0]);
+    return 2;
+  }
+  *argument = Native(argv[1]);
+  return RUN_ALL_TESTS();
 }
 
 Station::Station(std::string folder, std::string data)

@@ -30,6 +30,11 @@ std::vector<Case> ReadCases(const std::string& file);
 // Splits at blanks, keeping "quoted text" together.
 std::vector<std::string> Words(const std::string& text);
 std::string Replace(std::string s, const std::string& from, const std::string& to);
+// The path as this program sees it: under Wine the Linux root is drive Z.
+std::string Native(std::string path);
+// The main of a test program that takes one data file or folder: runs every
+// test with *argument set to it.
+int RunAllTests(int argc, char** argv, std::string* argument);
 
 class Station {
  public:

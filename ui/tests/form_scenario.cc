@@ -75,7 +75,6 @@ std::string FormScenario::Value(const std::string& what) {
   if (kind == "enabled") return std::to_string(form_->Get(Key(arg)).enabled());
   if (kind == "shown") return std::to_string(form_->ShownToUser(form_->Get(Key(arg))));
   if (kind == "style") return std::to_string(static_cast<int>(form_->Get(Key(arg)).back_style()));
-  if (kind == "tooltip") return form_->Get(Key(arg)).tool_tip();
   if (kind == "caption") return form_->caption();
   if (kind == "closed") return std::to_string(form_->closed());
   if (kind == "boxes") return std::to_string(boxes.size());

@@ -5,7 +5,7 @@
 // pick PATH / pick-error N (the next file dialog's), clear-boxes, and
 //   expect WHAT = VALUE     (or: expect WHAT has TEXT)
 // where WHAT is text:C, back:C (a colour number), enabled:C, shown:C,
-// style:C (0 transparent, 1 opaque), tooltip:C, caption, closed, boxes (how
+// style:C (0 transparent, 1 opaque), caption, closed, boxes (how
 // many message boxes), box:I, box-style:I, box-title:I (I from 1), inputs,
 // input:I, input-title:I, input-default:I, opens, open:FIELD, calls,
 // do-events, unscripted, unused-answers, or what the program's runner adds.
