@@ -135,17 +135,11 @@ void RunCase(const test::Case& c) {
 }
 
 TEST(ZoltCases, EveryCaseFile) {
-  std::vector<std::string> files;
-  for (const auto& e : fs::directory_iterator(g_cases)) {
-    if (e.path().extension() == ".cases") files.push_back(e.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  ASSERT_FALSE(files.empty()) << "no case files in " << g_cases;
-  for (const std::string& file : files) {
-    for (const test::Case& c : test::ReadCases(file)) {
-      SCOPED_TRACE(fs::path(file).filename().string() + ": " + c.name);
-      RunCase(c);
-    }
+  const std::vector<test::Case> cases = test::ReadCases(g_cases);
+  ASSERT_FALSE(cases.empty()) << "no case files in " << g_cases;
+  for (const test::Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunCase(c);
   }
 }
 

@@ -25,7 +25,8 @@
 // say; a line that starts with [windows] or [linux] counts on that build only.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,8 +41,6 @@
 
 namespace zolt::setup {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string g_scenarios;  // the folder of case files
 
@@ -187,17 +186,11 @@ class Scenario {
 };
 
 TEST(SetupScenarios, EveryCaseFile) {
-  std::vector<std::string> files;
-  for (const auto& e : fs::directory_iterator(g_scenarios)) {
-    if (e.path().extension() == ".cases") files.push_back(e.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  ASSERT_FALSE(files.empty()) << "no case files in " << g_scenarios;
-  for (const std::string& file : files) {
-    for (const test::Case& c : test::ReadCases(file)) {
-      SCOPED_TRACE(fs::path(file).filename().string() + ": " + c.name);
-      Scenario().Run(c);
-    }
+  const std::vector<test::Case> cases = test::ReadCases(g_scenarios);
+  ASSERT_FALSE(cases.empty()) << "no case files in " << g_scenarios;
+  for (const test::Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scenario().Run(c);
   }
 }
 

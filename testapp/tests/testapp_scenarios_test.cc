@@ -29,6 +29,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,9 +89,8 @@ class ScriptedDll final : public ZoltDll {
     }
   }
   static int32_t Next(std::deque<int32_t>* q, int32_t fallback) {
-    if (q->empty()) return fallback;
-    const int32_t r = q->front();
-    q->pop_front();
+    const int32_t r = q->empty() ? fallback : q->front();
+    if (!q->empty()) q->pop_front();
     return r;
   }
 };
@@ -164,16 +164,16 @@ class Scenario {
     else if (kind == "counter-seen") *value = join(seen_);
     else if (kind == "click-counter") *value = std::to_string(app_->click_counter());
     else if (kind == "steps" || kind == "titled") {
+      using Kind = ui::ScriptedDialogs::Kind;
+      const size_t cut = arg.rfind(':');  // titled:TITLE:I
       std::vector<std::string> items;
-      const std::string title = arg.substr(0, arg.rfind(':') == std::string::npos ? arg.size() : arg.rfind(':'));
       for (const auto& c : dialogs_.calls()) {
-        using Kind = ui::ScriptedDialogs::Kind;
-        if (kind == "steps" && c.kind == Kind::kRepaint) items.push_back(c.control.name);
-        if (kind == "steps" && c.kind == Kind::kDoEvents) items.push_back("pump");
-        if (kind == "steps" && c.kind == Kind::kMsgBox) items.push_back("box");
-        if (kind == "titled" && c.kind == Kind::kMsgBox && c.title == title) items.push_back(c.prompt);
+        if (kind == "titled" && c.kind == Kind::kMsgBox && c.title == arg.substr(0, cut)) items.push_back(c.prompt);
+        if (kind == "steps" && c.kind != Kind::kInputBox) {
+          items.push_back(c.kind == Kind::kRepaint ? c.control.name : c.kind == Kind::kDoEvents ? "pump" : "box");
+        }
       }
-      const size_t index = arg.rfind(':') == std::string::npos ? 0 : std::stoul(arg.substr(arg.rfind(':') + 1));
+      const size_t index = cut == std::string::npos ? 0 : std::stoul(arg.substr(cut + 1));
       *value = kind == "steps" ? join(items)
                : index == 0    ? std::to_string(items.size())
                                : (index <= items.size() ? items[index - 1] : "<none>");

@@ -92,12 +92,13 @@ class FailedWritesTest : public ::testing::Test {
     station_.Write();
   }
 
-  int32_t Query() { return query_(0, 0, 1); }
+  // Vendor and location arguments are not read (the settings file is).
+  int32_t Query() { return query_(-7, 123456, 1); }
   // A sale; a PIN must be new, and its expiry text stays in 12 bytes.
   int32_t Sell() {
     char buffer[32];
     std::memset(buffer, '#', sizeof buffer);
-    const int32_t r = issue_(0, 0, 1, buffer);
+    const int32_t r = issue_(179, 900, 1, buffer);
     EXPECT_EQ(std::string(buffer + 12, 20), std::string(20, '#'));
     if (r > 0) EXPECT_TRUE(pins_.insert(r).second) << "PIN " << r << " twice";
     if (r <= 0) EXPECT_EQ(std::string(buffer, 12), std::string(12, '#'));

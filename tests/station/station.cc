@@ -12,9 +12,22 @@ namespace zolt::test {
 
 namespace fs = std::filesystem;
 
-std::vector<Case> ReadCases(const std::string& file) {
-  std::ifstream in(file);
+std::vector<Case> ReadCases(const std::string& path) {
   std::vector<Case> cases;
+  if (fs::is_directory(path)) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(path)) {
+      if (e.path().extension() == ".cases") files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+      for (Case& c : ReadCases(file.string())) {
+        cases.push_back({file.filename().string() + ": " + c.name, std::move(c.lines)});
+      }
+    }
+    return cases;
+  }
+  std::ifstream in(path);
   bool in_block = false;  // inside "file PATH <<" ... ">>"
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -25,7 +25,9 @@ struct Case {
   std::string name;
   std::vector<std::string> lines;  // its directives, in order
 };
-std::vector<Case> ReadCases(const std::string& file);
+// The cases of a case file, or of every *.cases file of a folder in name
+// order (each name then led by its file's).
+std::vector<Case> ReadCases(const std::string& path);
 
 // Splits at blanks, keeping "quoted text" together.
 std::vector<std::string> Words(const std::string& text);
