@@ -98,7 +98,7 @@ class ScriptedDll final : public ZoltDll {
 class Scenario {
  public:
   explicit Scenario(const std::string& station)
-      : station_(station, station.empty() ? "" : station + "/data"),
+      : station_(station, station.empty() ? "" : (fs::path(station) / "data").string()),
         steps_(dialogs_, [this](const std::string& s) { return station_.Text(s); },
                [this](const std::string& w, std::string* v) { return Probe(w, v); }) {}
   ~Scenario() { SetEnv("ZOLT_SIMULATED_TIME", ""); }
@@ -196,10 +196,12 @@ class Scenario {
 TEST(TestAppScenarios, EveryCase) {
   const std::vector<test::Case> cases = test::ReadCases(g_cases);
   ASSERT_FALSE(cases.empty()) << "no cases in " << g_cases;
-  const char* station = std::getenv("ZOLT_STATION");
+  // A copy: setting ZOLT_SIMULATED_TIME may move the environment.
+  const char* env = std::getenv("ZOLT_STATION");
+  const std::string station = env == nullptr ? "" : env;
   for (const test::Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Scenario(station == nullptr ? "" : station).Run(c);
+    Scenario(station).Run(c);
   }
 }
 
