@@ -64,8 +64,13 @@ std::unique_ptr<ChildProcess> StartHolder(const std::string& exe,
 class FailedWritesTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Loaded once and never unloaded: a call that gave up on a held lock
+    // leaves a helper thread waiting inside the library (docs/decisions.md),
+    // which must not wake in unloaded code when the test after it begins.
     std::string error;
-    library_ = LoadLibraryByName(SharedLibraryFileName("OstrelZOLTDLL"), &error);
+    static LoadedLibrary* const library =
+        LoadLibraryByName(SharedLibraryFileName("OstrelZOLTDLL"), &error).release();
+    library_ = library;
     ASSERT_NE(library_, nullptr) << error;
     issue_ = reinterpret_cast<IssueFn>(library_->FindSymbol("ZoltResult"));
     query_ = reinterpret_cast<QueryFn>(
@@ -117,7 +122,7 @@ class FailedWritesTest : public ::testing::Test {
   const std::string folder_ = exe_.substr(0, exe_.find_last_of("\\/"));
   const std::string data_ = JoinPath(env_, folder_, "data");
   test::Station station_{folder_, data_};
-  std::unique_ptr<LoadedLibrary> library_;
+  LoadedLibrary* library_ = nullptr;
   IssueFn issue_ = nullptr;
   QueryFn query_ = nullptr;
   std::set<int32_t> pins_;
