@@ -24,3 +24,8 @@ function(zolt_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
 endfunction()
+
+# How the tests lay out a station from case files (tests/station/README).
+add_library(zolt_test_station STATIC ${PROJECT_SOURCE_DIR}/tests/station/station.cc)
+target_include_directories(zolt_test_station PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(zolt_test_station PUBLIC GTest::gtest)

@@ -96,6 +96,7 @@ TEST_F(LinuxEnvTest, CheckRemoveAndReadTellTheCauses) {
       {dir.Join("missing.dat"), missing, missing, missing},
       {dir.Join("nofolder") + "/x.dat", bad, bad, bad},
       {dir.Join("plain") + "/x.dat", bad, bad, bad},
+      {dir.Join("ro.dat") + "/x.dat", bad, bad, bad},
       {dir.Join("ro.dat"), denied, denied, none},
       {dir.Join("sub"), denied, denied, denied},
   };
@@ -124,29 +125,6 @@ TEST_F(LinuxEnvTest, FileLockedThroughAnotherDescriptorIsASharingViolation) {
   ASSERT_EQ(flock(holder, LOCK_UN), 0);
   close(holder);
   EXPECT_EQ(env.CheckWritable(path), FileError::kNone);
-}
-
-TEST_F(LinuxEnvTest, RemoveFileTellsTheCauses) {
-  dir.WriteFile("gone.dat", "x");
-  dir.WriteFile("ro.dat", "x");
-  RemoveWriteBits("ro.dat");
-  dir.MakeDir("sub");
-  struct Case {
-    std::string path;
-    FileError cause;
-  } cases[] = {
-      {dir.Join("gone.dat"), FileError::kNone},
-      {dir.Join("gone.dat"), FileError::kNotFound},  // now missing
-      {dir.Join("nofolder") + "/x.dat", FileError::kBadPath},
-      {dir.Join("ro.dat") + "/x.dat", FileError::kBadPath},
-      {dir.Join("ro.dat"), FileError::kDenied},
-      {dir.Join("sub"), FileError::kDenied},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(env.RemoveFile(c.path), c.cause) << c.path;
-  }
-  EXPECT_TRUE(dir.Exists("ro.dat"));
-  EXPECT_TRUE(dir.Exists("sub"));
 }
 
 TEST_F(LinuxEnvTest, WriteFileAtomicReplacesKeepsThePermissionBitsAndRefuses) {

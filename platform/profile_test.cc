@@ -1,131 +1,47 @@
-// The profile engine on its own: a smoke set of the platform's rows (every
-// row is compared with the real functions in tests/profile_diff) and the
-// engine's own departures, bad input, large files, and loading and saving
-// through an Env.
+// The profile engine on its own: the rows of profile_rows.txt (the
+// platform's rules in brief and the engine's own departures), bad input,
+// large files, and loading and saving through an Env.
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
+#include "tests/profile_diff/script_format.h"
+#include "tests/station/station.h"
 
 namespace zolt {
 namespace {
 
-using namespace std::string_literals;  // "...\0..."s keeps NUL bytes
+std::string g_rows;  // profile_rows.txt
 
-struct ReadRow {
-  const char* what;
-  std::string file;
-  std::string section, key, def;
-  std::size_t size;
-  std::string expected;
-};
-
-TEST(ProfileRead, FollowsThePlatformRows) {
-  const std::vector<ReadRow> rows = {
-      {"case-insensitive", "[Sec]\r\nKey=Value\r\n", "SEC", "kEY", "D", 256, "Value"},
-      {"argument blanks", "[Sec]\r\nKey=Value\r\n", " Sec\t", "\x0bKey\x1a", "D", 256, "Value"},
-      {"double quotes", "[S]\r\nq=\"dq\"\r\n", "S", "q", "D", 256, "dq"},
-      {"first section wins", "[S]\r\nk=1\r\n[s]\r\nk=2\r\nj=3\r\n", "S", "j", "D", 256, "D"},
-      {"no comment syntax", "[S]\r\n;k=1\r\nk=3\r\n", "S", ";k", "D", 256, "1"},
-      {"default trailing spaces", "[S]\r\n", "S", "x", "def   ", 256, "def"},
-      {"default after quote trim", "[S]\r\n", "S", "x", " \"ab\" ", 256, " \"ab\""},
-      {"cut", "[S]\r\nk=abcdef\r\n", "S", "k", "D", 4, "abc"},
-      {"size 0", "[S]\r\nk=abc\r\n", "S", "k", "D", 0, ""},
-      {"LF", "[S]\nk=v\n", "S", "k", "D", 256, "v"},
-      {"[] unreachable", "[]\r\ne=1\r\n", "", "e", "D", 256, "D"},
-      {"NUL ends value", "[S]\r\nk=a\0b\r\n"s, "S", "k", "D", 256, "a"},
-      {"NUL ends name", "[S]\r\nj\0x=1\r\n"s, "S", "j", "D", 256, "1"},
-      {"trimmed after NUL", "[S]\r\nq = a \0\r\n"s, "S", "q", "D", 256, "a"},
-      {"nothing before NUL", "[S]\r\n\0x\r\n=v\r\n"s, "S", "", "D", 256, "v"},
-      {"NUL in header", "[T\0U]\r\nt=1\r\n"s, "T", "t", "D", 256, "1"},
-      {"NUL in argument", "[T]\r\nt=1\r\n", "T\0U"s, "t", "D", 256, "1"},
-      {"UTF-8", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\xE2\x82\xAC\r\n", "S", "k", "D", 256, "\xE9\x80"},
-      {"UTF-8 outside 1252", "\xEF\xBB\xBF[S]\r\nk=\xCE\xA9\xF0\x9F\x98\x80\r\n", "S", "k", "D", 256, "???"},
-      {"UTF-8 invalid", "\xEF\xBB\xBF[S]\r\nk=a\xFF\r\n", "S", "k", "D", 256, "a?"},
-      {"UTF-16LE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xE9\0\r\0"s, "S", "k", "D", 256, "\xE9"},
-      {"UTF-16 odd byte", "\xFF\xFE[\0S\0]\0\n\0k\0=\0v\0w"s, "S", "k", "D", 256, "vw"},
-  };
-  for (const ReadRow& row : rows) {
-    ProfileFile p = ProfileFile::Parse(row.file);
-    EXPECT_EQ(p.GetString(row.section, row.key, row.def, row.size), row.expected)
-        << row.what;
-    EXPECT_FALSE(p.changed()) << row.what;
+TEST(ProfileRows, EveryRowOfTheFile) {
+  std::ifstream in(g_rows);
+  int rows = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    for (char& c : line) c = c == '|' ? '\t' : c;
+    const std::vector<std::string> f = profile_diff::SplitFields(line);
+    ++rows;
+    ProfileFile p = ProfileFile::Parse(f.at(1));
+    if (f[0] == "read") {
+      EXPECT_EQ(p.GetString(f.at(2), f.at(3), f.at(4), std::stoul(f.at(5))), f.at(6)) << line;
+      EXPECT_FALSE(p.changed()) << line;
+      continue;
+    }
+    for (size_t i = 3; i < f.size(); i += f[i] == "w" ? 4 : f[i] == "k" ? 3 : 2) {
+      if (f[i] == "w") p.SetString(f.at(i + 1), f.at(i + 2), f.at(i + 3));
+      if (f[i] == "k") p.RemoveKey(f.at(i + 1), f.at(i + 2));
+      if (f[i] == "x") p.RemoveSection(f.at(i + 1));
+    }
+    EXPECT_EQ(p.changed() ? p.Serialize() : "<unchanged>", f.at(2)) << line;
   }
-}
-
-struct Op {
-  enum Kind { kWrite, kRemoveKey, kRemoveSection } kind;
-  std::string section, key, value;
-};
-
-void Apply(ProfileFile& p, const Op& op) {
-  switch (op.kind) {
-    case Op::kWrite: p.SetString(op.section, op.key, op.value); break;
-    case Op::kRemoveKey: p.RemoveKey(op.section, op.key); break;
-    case Op::kRemoveSection: p.RemoveSection(op.section); break;
-  }
-}
-
-struct WriteRow {
-  const char* what;
-  std::string file;
-  std::vector<Op> ops;
-  std::string expected;  // "" with changed == false: nothing to write
-};
-
-TEST(ProfileWrite, LaysOutTheFileAsThePlatformDoes) {
-  const Op::Kind W = Op::kWrite, K = Op::kRemoveKey, X = Op::kRemoveSection;
-  const std::vector<WriteRow> rows = {
-      {"update keeps spelling", "[Sec]\r\nKey=old\r\n", {{W, " sec ", " KEY ", " new "}},
-       "[Sec]\r\nKey=new\r\n"},
-      {"new key, new section", "[Sec]\r\nKey=x\r\n",
-       {{W, "Sec", "Key2", "\tv"}, {W, " New ", " nk ", " v "}, {W, "Sec", "z", "1"}},
-       "[Sec]\r\nKey=x\r\nKey2=v\r\nz=1\r\n[New]\r\nnk=v\r\n"},
-      {"quotes stored as given", "[S]\r\n", {{W, "S", "k", "\"x\""}, {W, "S", "e", ""}},
-       "[S]\r\nk=\"x\"\r\ne=\r\n"},
-      {"duplicates: first section", "[S]\r\nk=1\r\n[S]\r\nk=2\r\nj=3\r\n",
-       {{W, "S", "k", "9"}, {W, "S", "j", "8"}},
-       "[S]\r\nk=9\r\nj=8\r\n[S]\r\nk=2\r\nj=3\r\n"},
-      {"removals", "[A]\r\na=1\r\nb=2\r\n[B]\r\n; cb\r\nc=3\r\n[C]\r\nd=4\r\n",
-       {{K, "A", "a", ""}, {X, "B", "", ""}, {K, "C", "d", ""}}, "[A]\r\nb=2\r\n[C]\r\n"},
-      {"empty header kept", "[S]\r\nk=1\r\n[]\r\ne=1\r\n", {{W, "S", "k", "2"}},
-       "[S]\r\nk=2\r\n[]\r\ne=1\r\n"},
-      {"NUL cut written", "[S]\r\nk = a \0b\r\n\0z=2\r\n\0\r\n[ T\0]\r\n"s,
-       {{W, "S", "n", "1"}}, "[S]\r\nk=a\r\n=2\r\nn=1\r\n[T]\r\n"},
-      {"text like a BOM", "\r\n\xFF\xFEk=v\r\n", {{W, "", "j", "1"}},
-       "\r\n\xFF\xFEk=v\r\nj=1\r\n"},
-      {"value cut at NUL", "[S]\r\n", {{W, "S", "k", "a\0b"s}}, "[S]\r\nk=a\r\n"},
-      {"UTF-16LE kept", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x00\xD8\r\0"s, {{W, "S", "j", "\xE9"}},
-       "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x00\xD8\r\0\n\0j\0=\0\xE9\0\r\0\n\0"s},
-      {"same value", "[S]\r\n\r\nk=1\r\n", {{W, "S", "K", " 1"}}, ""},
-      {"missing key and section", "[S]\r\n\r\nk=1\r\n",
-       {{K, "S", "x", ""}, {X, "T", "", ""}, {K, "T", "k", ""}}, ""},
-  };
-  for (const WriteRow& row : rows) {
-    ProfileFile p = ProfileFile::Parse(row.file);
-    for (const Op& op : row.ops) Apply(p, op);
-    EXPECT_EQ(p.changed(), !row.expected.empty()) << row.what;
-    if (p.changed()) EXPECT_EQ(p.Serialize(), row.expected) << row.what;
-  }
-}
-
-TEST(ProfileWrite, ChangesAreSeenByLaterReads) {
-  ProfileFile p = ProfileFile::Parse("[S]\r\nk=1\r\nk=2\r\n");
-  p.SetString("S", "k", "x");
-  EXPECT_EQ(p.GetString("s", "K", "D"), "x");
-  p.RemoveKey("S", "k");
-  EXPECT_EQ(p.GetString("S", "k", "D"), "2");  // the next one shows
-  p.SetString("T", "t", "\"q\"");
-  EXPECT_EQ(p.GetString("t", "T", "D"), "q");
-  p.RemoveSection("T");
-  EXPECT_EQ(p.GetString("T", "t", "D"), "D");
+  EXPECT_EQ(rows, 36) << g_rows;
 }
 
 // Any bytes give a profile, and a write-out reads back with the same
@@ -220,3 +136,7 @@ TEST(ProfileFileIo, LoadsAndSavesThroughTheEnv) {
 
 }  // namespace
 }  // namespace zolt
+
+int main(int argc, char** argv) {
+  return zolt::test::RunAllTests(argc, argv, &zolt::g_rows);
+}

@@ -122,6 +122,9 @@ TEST_F(FormTest, ObserversHearOnlyRealChanges) {
   go.SetBackColor(go.back_color());
   go.SetBackColor(kColorLightRed);
   go.SetFontBold(true);
+  go.SetAlignment(go.alignment());
+  go.SetAlignment(Alignment::kRight);
+  EXPECT_EQ(go.alignment(), Alignment::kRight);
   form_.SetCaption("Test");  // unchanged
   form_.SetCaption("Other");
   form_.RemoveObserver(&observer);
@@ -132,7 +135,8 @@ TEST_F(FormTest, ObserversHearOnlyRealChanges) {
   EXPECT_EQ(observer.changes,
             (std::vector<std::string>{change(Property::kText),
                                       change(Property::kBackColor),
-                                      change(Property::kFont), "form"}));
+                                      change(Property::kFont),
+                                      change(Property::kAlignment), "form"}));
 }
 
 TEST_F(FormTest, AddRejectsTakenKeysAndNonContainers) {

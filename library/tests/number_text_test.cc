@@ -20,6 +20,7 @@ struct Case {
 TEST(NumberTextTest, DecimalReadsTheLeadingNumber) {
   const Case cases[] = {
       {"190", 190},   {"  190", 190}, {"\t 42", 42},  {"+7", 7},   {"-5", -5},  {"007", 7},
+      {"\r\n\v\f 9", 9},  // every blank before the number
       {"190abc", 190},  // stops at the first other character
       {"12 34", 12},  {"1.9", 1},
       {"0x10", 0},      // no hexadecimal in the settings
@@ -39,6 +40,7 @@ TEST(NumberTextTest, HexReadsTheLeadingNumber) {
       {"+A", 10},     {"-1", -1},     {"abc", 0xABC},
       {"12G4", 0x12},   // stops at the first non-hexadecimal character
       {"0x", 0},        // a prefix without digits reads the 0
+      {"0x0A", 10},     // a prefix before the digit 0
       {"0xg", 0},     {"", 0},        {"xyz", 0},       {"FFFF", 0xFFFF},
       {"7FFFFFFF", kMax},
       {"80000000", kMax},  // beyond 32 bits: saturates

@@ -43,13 +43,6 @@ class PinTablesTest : public ::testing::Test {
   const std::vector<int32_t> today = ReferenceTable(settings, kNoon);
 };
 
-TEST(TableTextTest, FourUppercaseHexDigits) {
-  for (auto [value, text] : {std::pair<int32_t, const char*>{0, "0000"}, {10, "000A"},
-                             {9998, "270E"}, {64770, "FD02"}, {65535, "FFFF"}}) {
-    EXPECT_EQ(TableText(value), text);
-  }
-}
-
 TEST_F(PinTablesTest, BuildAcrossMidnightUsesTheNewDateForLaterSlots) {
   // Slots 0..699 are computed on the 15th, the rest after midnight.
   std::vector<LocalTime> readings(kSlotCount, At(2010, 6, 16, 0, 0, 0));
@@ -102,6 +95,11 @@ TEST_F(PinTablesTest, StaleTablesAreRebuiltAndCurrentOnesKept) {
       // A station that records the day of the month only: current on that day.
       {"undated, today's day", TableFile(15, "5=270E\r\n"), TableFile(15, "6=1234\r\n"),
        TableFile(15, "5=270E\r\n"), TableFile(15, "6=1234\r\n")},
+      {"marks dated today, library undated of today", marks_today, TableFile(15, "6=1234\r\n"),
+       marks_today, TableFile(15, "6=1234\r\n")},
+      {"marks dated 15 May, library undated of today's day",
+       FreshMarksFile(ReferenceTable(settings, may), may), TableFile(15, "6=1234\r\n"),
+       fresh_marks, fresh_library},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

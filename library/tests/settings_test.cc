@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "library/tests/site.h"
+#include "tests/profile_diff/script_format.h"
 
 namespace zolt {
 namespace {
@@ -61,51 +63,24 @@ TEST(SettingsTest, PathIsTheExecutablesFolderWithTheSeparatorDoubled) {
 }
 
 TEST(SettingsTest, ChecksRunInEachExportsOrder) {
-  using enum Code;
-  // The -300 and -106 boxes; no other failed check shows one.
-  const char* box = kNoticeExpiry;
-  struct Case {
-    const char* name;
-    std::string preferences;
-    int32_t size;
-    Code zolt, query;
-    const char* zolt_box = nullptr;
-    const char* query_box = nullptr;
-  } cases[] = {
-      {"valid", Prefs("190 800 7 42 10"), 1, kOk, kOk},
-      {"bounds", Prefs("180 0 0 1 0"), 3, kOk, kOk},
-      {"upper bounds", Prefs("200 800 255 255 1439"), 2, kOk, kOk},
-      {"empty section", "", 1, kVendor, kVendor},
-      {"letters after digits", Prefs("190abc 12x 7 42 10"), 1, kOk, kOk},
-      {"vendor 179", Prefs("179 1 7 42 10"), 1, kVendor, kVendor},
-      {"vendor 201", Prefs("201 1 7 42 10"), 1, kVendor, kVendor},
-      {"vendor wraps to 190", Prefs("4294967486 1 7 42 10"), 1, kVendor, kVendor},
-      {"location 801", Prefs("190 801 7 42 10"), 1, kLocation, kLocation},
-      {"location -1", Prefs("190 -1 7 42 10"), 1, kLocation, kLocation},
-      {"vendor and location", Prefs("0 900 7 42 10"), 1, kVendor, kLocation},
-      {"pins off", Prefs("190 1 7 42 1"), 1, kPinsOff, kPinsOff, box},
-      {"pins off, bad season", Prefs("190 1 300 42 1"), 1, kPinsOff, kPinsOff, box},
-      {"expiry 2", Prefs("190 1 7 42 2"), 1, kPinExpiry, kPinExpiry, box, box},
-      {"expiry 9", Prefs("190 1 7 42 9"), 1, kPinExpiry, kPinExpiry, box, box},
-      {"expiry 1440", Prefs("190 1 7 42 1440"), 1, kPinExpiry, kPinExpiry, box, box},
-      {"expiry -5", Prefs("190 1 7 42 -5"), 1, kPinExpiry, kPinExpiry, box, box},
-      {"season 300, expiry 5", Prefs("190 1 300 42 5"), 1, kPinExpiry, kSeason, box},
-      {"season 256", Prefs("190 1 256 42 10"), 1, kSeason, kSeason},
-      {"season -1", Prefs("190 1 -1 42 10"), 1, kSeason, kSeason},
-      {"pincrypt 0", Prefs("190 1 7 0 10"), 1, kPinCrypt, kPinCrypt},
-      {"pincrypt 256", Prefs("190 1 7 256 10"), 1, kPinCrypt, kPinCrypt},
-      {"size 0", Prefs("190 1 7 42 10"), 0, kSize, kSize},
-      {"size 4", Prefs("190 1 7 42 10"), 4, kSize, kSize},
-      {"size 0, bad pincrypt", Prefs("190 1 7 0 10"), 0, kPinCrypt, kPinCrypt},
-      {"keys in other case", "VENDOR=190\r\nlocation=5\r\nPINCrypt=9\r\n", 1, kOk, kOk},
-  };
+  std::ifstream in(std::string(ZOLT_LIBRARY_TESTS_DIR) + "/settings_checks.txt");
   Site site;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    site.WritePreferences(c.preferences);
-    EXPECT_EQ(Load(site, Caller::kZoltResult, c.size), Want(c.zolt, c.zolt_box));
-    EXPECT_EQ(Load(site, Caller::kSoldOutQuery, c.size), Want(c.query, c.query_box));
+  int rows = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    for (char& c : line) c = c == '|' ? '\t' : c;
+    const std::vector<std::string> f = profile_diff::SplitFields(line);
+    SCOPED_TRACE(f.at(0));
+    ++rows;
+    site.WritePreferences(f.at(1)[0] == '=' ? f[1].substr(1) : Prefs(f[1]));
+    const int32_t size = std::stoi(f.at(2));
+    const std::string boxes = f.size() > 5 ? f[5] : "";
+    EXPECT_EQ(Load(site, Caller::kZoltResult, size),
+              Want(static_cast<Code>(std::stoi(f.at(3))), boxes.find('z') != std::string::npos ? kNoticeExpiry : nullptr));
+    EXPECT_EQ(Load(site, Caller::kSoldOutQuery, size),
+              Want(static_cast<Code>(std::stoi(f.at(4))), boxes.find('q') != std::string::npos ? kNoticeExpiry : nullptr));
   }
+  EXPECT_EQ(rows, 26);
 }
 
 TEST(SettingsTest, ReadsTheValuesAndDefaultsThePathToTheSettingsFile) {

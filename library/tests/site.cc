@@ -5,13 +5,14 @@
 namespace zolt::test {
 
 void Site::WriteSettings(const SiteSettings& s) {
-  std::string body = "Vendor=" + std::to_string(s.vendor) +
-                     "\r\nLocation=" + std::to_string(s.location) +
-                     "\r\nSeason=" + std::to_string(s.season) +
-                     "\r\nPINcrypt=" + std::to_string(s.pincrypt) +
-                     "\r\nPINExpiry=" + std::to_string(s.expiry) + "\r\n";
-  if (s.with_path) body += "Pathtopintable=" + data_ + "\r\n";
-  WritePreferences(body);
+  layout_.Set("Vendor", std::to_string(s.vendor));
+  layout_.Set("Location", std::to_string(s.location));
+  layout_.Set("Season", std::to_string(s.season));
+  layout_.Set("PINcrypt", std::to_string(s.pincrypt));
+  layout_.Set("PINExpiry", std::to_string(s.expiry));
+  if (s.with_path) layout_.Set("Pathtopintable", "{data}");
+  if (!s.with_path) layout_.Unset("Pathtopintable");
+  layout_.Write();
 }
 
 uint16_t ReferenceCrc16Arc(const std::vector<uint8_t>& bytes) {

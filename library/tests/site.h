@@ -13,6 +13,7 @@
 #include "platform/env.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
+#include "tests/station/station.h"
 
 namespace zolt::test {
 
@@ -37,12 +38,12 @@ class Site {
   std::string StationFile(const std::string& name) const { return In(station_, name); }
   std::string DataFile(const std::string& name) const { return In(data_, name); }
 
-  // Writes OstrelZOLTDLL.dta with these settings (CRLF lines), Pathtopintable
-  // naming the data folder.
+  // Writes OstrelZOLTDLL.dta with these settings (tests/station),
+  // Pathtopintable naming the data folder.
   void WriteSettings(const SiteSettings& s);
   // Writes the settings file with "[Preferences]\r\n" + body.
   void WritePreferences(const std::string& body) {
-    root_.WriteFile("station/OstrelZOLTDLL.dta", "[Preferences]\r\n" + body);
+    layout_.Put("OstrelZOLTDLL.dta", "[Preferences]\r\n" + body);
   }
 
   // Bytes of a data folder file, or "<missing>".
@@ -59,6 +60,7 @@ class Site {
   TempDir root_;
   std::string station_ = root_.MakeDir("station");
   std::string data_ = root_.MakeDir("data");
+  test::Station layout_{station_, data_};
 };
 
 // CRC-16/ARC the textbook way (reflected polynomial 0xA001, bit by bit), so

@@ -49,6 +49,8 @@ TEST(TableFileTest, MarkInPlaceOnlyWhereItReadsAsTheEnginesWrite) {
       {"last line without a line end", head + "5=270F", 7, false},
       {"a byte-order mark", "\xEF\xBB\xBF" + head + "7=1A2B\r\n", 7, false},
       {"a value across a sector", head + pad + "\r\n9=1A2B\r\n", 9, false},
+      {"a value whose last byte is the next sector's first",
+       head + pad.substr(1) + "\r\n9=1A2B\r\n", 9, false},
       {"an appended line across a sector", head + pad + "\r\n", 9, false},
       {"an empty file", "", 7, false},
   };

@@ -41,6 +41,12 @@ class TestEnv : public EnvWrapper {
     exe_path_set_ = true;
   }
 
+  // The platform's path limit as the Env reports it; 0: the real one.
+  void SetMaxPathLength(std::size_t n) { max_path_ = n; }
+  std::size_t MaxPathLength() const override {
+    return max_path_ != 0 ? max_path_ : EnvWrapper::MaxPathLength();
+  }
+
   const std::vector<Notice>& notices() const { return notices_; }
   void ClearNotices() { notices_.clear(); }
 
@@ -85,6 +91,7 @@ class TestEnv : public EnvWrapper {
   int clock_reads_ = 0;
   std::string exe_path_;
   bool exe_path_set_ = false;
+  std::size_t max_path_ = 0;
   std::vector<Notice> notices_;
   std::map<std::string, FileError> fail_remove_, fail_check_, fail_write_;
   std::map<std::string, int> reads_, writes_, writes_in_place_;

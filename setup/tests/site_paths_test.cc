@@ -1,8 +1,10 @@
 // The Windows path rules and their Linux counterparts, both tested on every
-// build.
+// build, and the site numbers of the product configuration.
 #include "setup/site_paths.h"
 
 #include <gtest/gtest.h>
+
+#include "setup/site_numbers.h"
 
 namespace zolt::setup {
 namespace {
@@ -77,6 +79,22 @@ TEST(SitePathsTest, ProductInstallFolderIsTheWholeTextOnly) {
   EXPECT_FALSE(linux.IsProductInstallFolder("/OPT/OSTREL"));
   EXPECT_EQ(windows.Join("a", "b"), "a\\b");
   EXPECT_EQ(linux.Join("a/", "b"), "a//b");
+}
+
+TEST(SiteNumberTextTest, WholeNumbersShowInDecimalAnythingElseIsMissing) {
+  const struct {
+    const char* value;
+    const char* shown;
+  } cases[] = {
+      {"190", "190"},  {"0190", "190"},  {"+190", "190"},  {"-5", "-5"},
+      {"0", "0"},      {"2147483647", "2147483647"}, {"-2147483648", "-2147483648"},
+      {"2147483648", "x"},  // would not reach the library as itself
+      {"4294967486", "x"}, {"190abc", "x"}, {"19 0", "x"}, {"190.0", "x"},
+      {"1e2", "x"}, {"", "x"}, {"+", "x"}, {"x", "x"}, {"&HBE", "x"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SiteNumberText(c.value), c.shown) << "'" << c.value << "'";
+  }
 }
 
 }  // namespace
