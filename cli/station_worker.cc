@@ -44,7 +44,7 @@ int RunWorker(const WorkerOptions& o) {
   if (o.sizes.empty()) throw UsageError("--sizes: no basket size");
   // How long a call waits for the table lock: the library's bound unless a
   // rehearsal asks for longer.
-  SetTableLockWaitForTesting(o.lock_wait_ms);
+  SetTableLockWait(o.lock_wait_ms);
   if (o.wait) {
     PrintLine("{\"ready\":true}");
     char go;

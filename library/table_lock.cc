@@ -16,7 +16,7 @@ std::timed_mutex& ThreadMutex() {
 
 }  // namespace
 
-void SetTableLockWaitForTesting(int wait_ms) { g_wait_ms = wait_ms; }
+void SetTableLockWait(int wait_ms) { g_wait_ms = wait_ms; }
 
 Code TableLock::Acquire(Env& env, const std::string& data_folder) {
   const int wait_ms = g_wait_ms;

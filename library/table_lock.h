@@ -49,10 +49,11 @@ class TableLock {
   std::unique_ptr<FileLock> file_lock_;
 };
 
-// Tests only: the wait for each part of the lock, kTableLockWaitMs unless
-// set. A proof that the lock prevents duplicates sets it long, so that it
-// does not depend on how busy the test machine is.
-void SetTableLockWaitForTesting(int wait_ms);
+// The wait for each part of the lock, kTableLockWaitMs unless set. The
+// exports never set it; zolt's rehearsals and the tests' proofs that the
+// lock prevents duplicates set it long, so that they do not depend on how
+// busy the machine is.
+void SetTableLockWait(int wait_ms);
 
 }  // namespace zolt
 

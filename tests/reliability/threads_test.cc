@@ -28,7 +28,7 @@ TEST(ThreadsTest, ThreadsOfOneStationNeverIssueASlotTwice) {
   constexpr int kThreads = 8;
   constexpr int kSalesPerThread = 60;  // fewer than the day offers
   constexpr int32_t kPinCrypt = 7;     // the station's
-  SetTableLockWaitForTesting(120000);  // independent of the machine's load
+  SetTableLockWait(120000);  // independent of the machine's load
   std::vector<std::vector<int32_t>> results(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -43,7 +43,7 @@ TEST(ThreadsTest, ThreadsOfOneStationNeverIssueASlotTwice) {
     });
   }
   for (auto& t : threads) t.join();
-  SetTableLockWaitForTesting(kTableLockWaitMs);
+  SetTableLockWait(kTableLockWaitMs);
 
   // Within one date no two slots share a value, so distinct values are
   // distinct slots; the day's fresh table holds no taken mark of its own.
