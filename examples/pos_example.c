@@ -102,8 +102,9 @@ static const char* Advice(ZoltInt32 code) {
              "minute";
     case ZOLT_E_PINS_OFF:
       return "PINs are turned off at this site: sell without a PIN";
-    case ZOLT_E_SETTINGS_OPEN:
-      return "the settings file is busy: retry once, then call support";
+    case ZOLT_E_UNDETERMINED:
+      return "no PIN this time (a file or the lock could not be used): retry "
+             "once, then run zolt status at this station and call support";
     case ZOLT_E_YEAR:
     case ZOLT_E_MONTH:
     case ZOLT_E_DAY:

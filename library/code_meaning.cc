@@ -6,7 +6,7 @@ namespace zolt {
 
 std::string CodeMeaning(int32_t code) {
   switch (code) {
-    case ZOLT_E_SETTINGS_OPEN: return "the settings file is held open elsewhere or its path is invalid";
+    case ZOLT_E_UNDETERMINED: return "undetermined failure: no PIN was issued (the settings file cannot be opened, a PIN table cannot be read or written, the table lock is busy or cannot be taken, or the tables are dated later than this station's clock)";
     case ZOLT_E_SEASON: return "Season in the settings is outside 0 to 255";
     case ZOLT_E_LOCATION: return "Location in the settings is outside 0 to 800";
     case ZOLT_E_VENDOR: return "Vendor in the settings is outside 180 to 200";

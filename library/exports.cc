@@ -23,7 +23,7 @@ ZOLT_EXPORT int32_t ZOLT_CALL ZoltResult(int32_t /*vendor*/,
     return zolt::IssuePin(zolt::ExportsEnv(), basket_size, expiry_text);
   } catch (...) {
     // Out of memory is the only way here; the caller gets the catch-all code.
-    return ZOLT_E_SETTINGS_OPEN;
+    return ZOLT_E_UNDETERMINED;
   }
 }
 
@@ -33,7 +33,7 @@ ZOLT_EXPORT int32_t ZOLT_CALL check_SoldOut_Condition(int32_t /*vendor*/,
   try {
     return zolt::QuerySoldOut(zolt::ExportsEnv(), basket_size);
   } catch (...) {
-    return ZOLT_E_SETTINGS_OPEN;
+    return ZOLT_E_UNDETERMINED;
   }
 }
 

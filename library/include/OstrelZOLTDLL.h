@@ -62,9 +62,13 @@ extern "C" {
 #define ZOLT_EXPIRY_BUFFER_SIZE 12
 
 /* Result codes. */
-#define ZOLT_E_SETTINGS_OPEN (-1)         /* undetermined: the settings file cannot be opened for writing (sharing
-                                             violation, bad path), a table or taken mark could not be written (no
-                                             PIN was issued), or another station held the table lock too long */
+#define ZOLT_E_UNDETERMINED (-1)          /* undetermined failure: no PIN was issued and no file changed. The
+                                             settings file cannot be opened for writing (held open elsewhere, a
+                                             bad path), a PIN table cannot be read or written, the table lock is
+                                             held by another station too long or cannot be taken, or the tables
+                                             are dated later than this station's clock. zolt status names the
+                                             cause at the station. */
+#define ZOLT_E_SETTINGS_OPEN ZOLT_E_UNDETERMINED /* the former name of -1, kept for existing callers */
 #define ZOLT_E_SEASON (-100)              /* Season outside 0..255 */
 #define ZOLT_E_LOCATION (-101)            /* Location outside 0..800 */
 #define ZOLT_E_VENDOR (-102)              /* Vendor outside 180..200 */

@@ -134,7 +134,7 @@ TEST_F(FailedWritesTest, ReadOnlyTablesGiveNoPin) {
   ASSERT_TRUE(SetReadOnly(pin, true) && SetReadOnly(dll, true));
   const std::string before = Read(pin) + Read(dll);
   EXPECT_GT(Query(), 0);  // a free slot can still be seen
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
   EXPECT_EQ(Read(pin) + Read(dll), before);
   ASSERT_TRUE(SetReadOnly(pin, false) && SetReadOnly(dll, false));
   EXPECT_GT(Sell(), 0);
@@ -152,9 +152,9 @@ TEST_F(FailedWritesTest, ReadOnlyFolderWithoutTablesGivesNoPin) {
 #else
   ASSERT_TRUE(SetReadOnly(data_, true));
 #endif
-  EXPECT_EQ(Query(), ZOLT_E_SETTINGS_OPEN);
-  EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
-  EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+  EXPECT_EQ(Query(), ZOLT_E_UNDETERMINED);
+  EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
+  EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
   EXPECT_TRUE(DataEntries(data_).empty());
   SetReadOnly(data_, false);
 }
@@ -205,8 +205,8 @@ TEST_F(FailedWritesTest, TablesHeldOpenByAnotherProgramGiveNoPin) {
     auto other = StartHolder(exe_, {"--hold-open", Data("PINTable.dat"), Data("DLLPINTable.dat")});
     ASSERT_NE(other, nullptr);
     EXPECT_GT(Query(), 0);
-    EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
-    EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
+    EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
+    EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
   }
   EXPECT_GT(Sell(), 0);
 }
@@ -219,8 +219,8 @@ TEST_F(FailedWritesTest, LockHeldPastTheBoundRefusesTheCall) {
     auto hung = StartHolder(exe_, {"--hold-lock", Data("PINTable.lck"), "60"});
     ASSERT_NE(hung, nullptr);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Sell(), ZOLT_E_SETTINGS_OPEN);
-    EXPECT_EQ(Query(), ZOLT_E_SETTINGS_OPEN);
+    EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
+    EXPECT_EQ(Query(), ZOLT_E_UNDETERMINED);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9900));
   }
   EXPECT_GT(Sell(), 0);
