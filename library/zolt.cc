@@ -55,11 +55,16 @@ int32_t FormPin(int32_t basket_size, int32_t pin_crypt, int32_t value) {
   return size_digit * 100000 + core;
 }
 
-int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
+int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text,
+                 Refusal* why) {
+  if (why != nullptr) *why = Refusal{};
   Call call;
   Code c = FindSlot(env, Caller::kZoltResult, basket_size, &call);
   if (c == Code::kOk) c = CheckDate(call.slot.sale_time);
-  if (c != Code::kOk) return ToInt(c);
+  if (c != Code::kOk) {
+    if (why != nullptr) why->code = c;
+    return ToInt(c);
+  }
 
   const std::string text =
       ExpiryText(call.slot.sale_time, call.settings.PINExpiry);
@@ -68,7 +73,10 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
   // No PIN leaves the library before its taken mark is on disk in both
   // files.
   c = MarkSlotTaken(env, call.slot.slot, &call.tables);
-  if (c != Code::kOk) return ToInt(c);
+  if (c != Code::kOk) {
+    if (why != nullptr) why->code = c;
+    return ToInt(c);
+  }
   if (expiry_text != nullptr) {
     const size_t n = text.size() < kExpiryBufferSize - 1
                          ? text.size()
@@ -79,10 +87,14 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text) {
   return pin;
 }
 
-int32_t QuerySoldOut(Env& env, int32_t basket_size) {
+int32_t QuerySoldOut(Env& env, int32_t basket_size, Refusal* why) {
+  if (why != nullptr) *why = Refusal{};
   Call call;
   Code c = FindSlot(env, Caller::kSoldOutQuery, basket_size, &call);
-  if (c != Code::kOk) return ToInt(c);
+  if (c != Code::kOk) {
+    if (why != nullptr) why->code = c;
+    return ToInt(c);
+  }
   return call.settings.PINcrypt * basket_size + call.slot.value;
 }
 

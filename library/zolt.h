@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "library/refusal.h"
+#include "library/refusal.h"
 #include "platform/env.h"
 
 namespace zolt {
@@ -16,11 +18,14 @@ constexpr int kExpiryBufferSize = 12;
 // expiry text (at most kExpiryBufferSize bytes with its zero) is written to
 // expiry_text; on failure expiry_text is untouched. expiry_text may be null,
 // in which case no text is written.
-int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text);
+// When `why` is not null it receives the cause of a negative result (its
+// code kOk after a PIN).
+int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text,
+                 Refusal* why = nullptr);
 
 // The PIN core of the newest free slot for this size, or a negative code.
-// Marks nothing.
-int32_t QuerySoldOut(Env& env, int32_t basket_size);
+// Marks nothing. `why` as for IssuePin.
+int32_t QuerySoldOut(Env& env, int32_t basket_size, Refusal* why = nullptr);
 
 // The six-digit PIN for a slot value: the size digit (2 x size + 2) followed
 // by PINcrypt x size + value in five digits.
