@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "library/refusal.h"
-#include "library/refusal.h"
 #include "platform/env.h"
 
 namespace zolt {
