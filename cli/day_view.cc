@@ -83,13 +83,12 @@ DayView ReadDayView(Env& env, const LibrarySettings& settings) {
       ViewFile(env, JoinPath(env, settings.Pathtopintable, "DLLPINTable.dat"));
 
   ReadOnlyOverlayEnv overlay(env);
-  PinTables tables;
+  Refusal why;
+  TableCall call(overlay, settings, Caller::kZoltResult, &why);
+  PinTables& tables = call.tables;
   std::vector<std::string> leftovers;
   d.refresh = CheckDataFolder(overlay, settings, &leftovers);
-  if (d.refresh == Code::kOk) {
-    d.refresh =
-        RefreshPinTables(overlay, settings, Caller::kZoltResult, &tables);
-  }
+  if (d.refresh == Code::kOk) d.refresh = RefreshPinTables(call);
   if (d.refresh == Code::kDataFolder) {
     d.state = "unknown";
     d.next_call = "stops: the data folder cannot be listed (-430)";
@@ -115,8 +114,7 @@ DayView ReadDayView(Env& env, const LibrarySettings& settings) {
   // answers; the slots shown are those of the tables it then searches.
   const size_t before_search = overlay.changes().size();
   FreeSlot found;
-  const Code searched =
-      FindFreeSlot(overlay, settings, Caller::kZoltResult, &tables, &found);
+  const Code searched = FindFreeSlot(call, &found);
   if (overlay.changes().size() > before_search && !full) {
     d.state = "library table stale";
     d.next_call =

@@ -70,7 +70,8 @@ FileError ReadOnlyOverlayEnv::ReadFile(const std::string& path,
 }
 
 FileError ReadOnlyOverlayEnv::WriteFileAtomic(const std::string& path,
-                                              const std::string& contents) {
+                                              const std::string& contents,
+                                              Expect expect) {
   FileError result = FileError::kNone;
   const std::string folder = FolderOf(path);
   auto it = files_.find(path);
@@ -78,6 +79,10 @@ FileError ReadOnlyOverlayEnv::WriteFileAtomic(const std::string& path,
                                          : EnvWrapper::FileExists(path);
   if (!EnvWrapper::FolderExists(folder)) {
     result = FileError::kBadPath;
+  } else if (exists && expect == Expect::kNew) {
+    result = FileError::kExists;
+  } else if (!exists && expect == Expect::kExisting) {
+    result = FileError::kNotFound;
   } else if (it == files_.end() &&
              (EnvWrapper::FolderExists(path) || IsReadOnlyFile(path))) {
     result = FileError::kDenied;
@@ -118,12 +123,14 @@ FileError ReadOnlyOverlayEnv::WriteInPlace(const std::string& path,
   return result;
 }
 
-FileError ReadOnlyOverlayEnv::LockFile(const std::string& path, int timeout_ms,
+FileError ReadOnlyOverlayEnv::LockFile(const std::string& path,
+                                       LockPlace place, int timeout_ms,
                                        std::unique_ptr<FileLock>* lock) {
-  // An existing lock file is locked for real (locking changes nothing in
-  // it), so that a station holding it is waited for as the call would wait.
-  if (EnvWrapper::FileExists(path) || EnvWrapper::FolderExists(path)) {
-    return EnvWrapper::LockFile(path, timeout_ms, lock);
+  // An existing file is locked for real (locking changes nothing in it), so
+  // that a station holding it is waited for as the call would wait.
+  if (place == LockPlace::kTableFile || EnvWrapper::FileExists(path) ||
+      EnvWrapper::FolderExists(path)) {
+    return EnvWrapper::LockFile(path, place, timeout_ms, lock);
   }
   if (!MayCreateIn(FolderOf(path))) {
     lock->reset();

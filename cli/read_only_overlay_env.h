@@ -52,12 +52,24 @@ class ReadOnlyOverlayEnv : public EnvWrapper {
   bool FileExists(const std::string& path) override;
   FileError ReadFile(const std::string& path, std::string* contents) override;
   FileError WriteFileAtomic(const std::string& path,
-                            const std::string& contents) override;
+                            const std::string& contents,
+                            Expect expect) override;
   FileError WriteInPlace(const std::string& path, std::uint64_t offset,
                          std::string_view bytes,
                          std::uint64_t expected_size) override;
-  FileError LockFile(const std::string& path, int timeout_ms,
+  FileError LockFile(const std::string& path, LockPlace place, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override;
+  // The steps of a write are never reached: the whole writes above are
+  // kept here. Should a caller reach them, they refuse, touching nothing.
+  FileError OpenForWrite(const std::string&, Creation,
+                         std::unique_ptr<WritableFile>* file) override {
+    file->reset();
+    return FileError::kOther;
+  }
+  FileError RenameFile(const std::string&, const std::string&, bool) override {
+    return FileError::kOther;
+  }
+  FileError SyncFolder(const std::string&) override { return FileError::kNone; }
 
  private:
   std::string FolderOf(const std::string& path) const;

@@ -78,7 +78,7 @@ FolderView ViewFolder(Env& env, const std::string& folder) {
                         : "cannot be made: calls go on unlocked";
   } else {
     std::unique_ptr<FileLock> held;
-    const FileError e = env.LockFile(lock, 0, &held);
+    const FileError e = env.LockFile(lock, LockPlace::kLockFile, 0, &held);
     f.lock = e == FileError::kNone      ? "free"
              : e == FileError::kSharing ? "held by a station now"
                                         : "cannot be locked: calls go on unlocked";

@@ -8,6 +8,7 @@
 #include "library/number_text.h"
 #include "library/slot_pin.h"
 #include "library/table_lock.h"
+#include "platform/profile.h"
 
 namespace zolt {
 namespace {
@@ -18,8 +19,6 @@ constexpr char kRunDayKey[] = "LastPINRunDay";
 // The full date of the build, YYYYMMDD. The day of the month alone would
 // let a table of the same day of an earlier month pass for today's.
 constexpr char kRunDateKey[] = "LastPINRunDate";
-constexpr char kPinTableName[] = "PINTable.dat";
-constexpr char kDllTableName[] = "DLLPINTable.dat";
 
 std::string SlotKey(int slot) { return std::to_string(slot); }
 
@@ -29,6 +28,25 @@ int32_t RunDay(TableFile& file) { return ParseDecimal(file.RunDay("0")); }
 
 int32_t DateNumber(const LocalTime& t) {
   return t.year * 10000 + t.month * 100 + t.day;
+}
+
+std::string DateText(int32_t date) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", date / 10000,
+                date / 100 % 100, date % 100);
+  return buf;
+}
+
+// A date key as the library writes it: eight digits of a calendar date.
+int32_t ParseDate(std::string_view text) {
+  if (text.size() != 8 ||
+      !std::all_of(text.begin(), text.end(),
+                   [](char c) { return c >= '0' && c <= '9'; })) {
+    return 0;
+  }
+  const int32_t date = ParseDecimal(text);
+  const int month = date / 100 % 100, day = date % 100;
+  return month >= 1 && month <= 12 && day >= 1 && day <= 31 ? date : 0;
 }
 
 // Whether a table file was built today: by its full date when it has one,
@@ -46,18 +64,33 @@ void SetRunDate(const LocalTime& today, TableFile* file) {
   p.SetString(kOtherSection, kRunDateKey, std::to_string(DateNumber(today)));
 }
 
-// Deletes a table file; when it is gone, what was loaded from it is too.
+// The refusal of a call that holds no lock keeping other writers out.
+Code ReadOnly(TableCall& c, const std::string& what) {
+  return c.Refuse(Code::kUndetermined,
+                  what + " needs a lock that keeps the other stations out; "
+                         "this station can take none in the data folder (it "
+                         "may not make " + std::string(kTableLockName) +
+                         " there nor write " + kPinTableName +
+                         ") and may only read the tables",
+                  c.settings.Pathtopintable);
+}
+
+// Deletes a table file; when it is gone, what was loaded from it is too. A
+// file this call found missing is not asked for again: it is still
+// missing as far as the call knows, and a new one is never written over one
+// that appeared meanwhile (TableFile::Save).
 FileError Delete(Env& env, TableFile* file) {
+  if (!file->exists()) return FileError::kNotFound;
   FileError e = env.RemoveFile(file->path());
-  if (e == FileError::kNone) file->Clear();
+  if (e == FileError::kNone || e == FileError::kNotFound) file->Clear();
   return e;
 }
 
 // Empties the [PINTable] section and writes the file out when that changed
-// it. False when the write failed.
-bool EmptyTableSection(Env& env, TableFile* file) {
+// it.
+FileError EmptyTableSection(Env& env, TableFile* file) {
   file->profile().RemoveSection(kTableSection);
-  return file->Save(env) == FileError::kNone;
+  return file->Save(env);
 }
 
 // Stamps both files with today, computes the table and writes it: every
@@ -65,65 +98,107 @@ bool EmptyTableSection(Env& env, TableFile* file) {
 // is written once, with its date and its table together, so that no reader
 // and no crash ever meets a file dated today without its table. kOk only
 // when both files are on disk as built.
-Code BuildAndWrite(Env& env, const LibrarySettings& s, const LocalTime& today,
-                   PinTables* t) {
+Code BuildAndWrite(TableCall& c, const LocalTime& today) {
+  PinTables* t = &c.tables;
   SetRunDate(today, &t->pin);
   SetRunDate(today, &t->dll);
   auto values = std::make_unique<int32_t[]>(kSlotCount);
-  ComputeTable(env, s, values.get());
+  ComputeTable(c.env, c.settings, values.get());
   for (int slot = 0; slot < kSlotCount; ++slot) {
     std::string key = SlotKey(slot);
     std::string text = TableText(values[slot]);
     t->dll.profile().SetString(kTableSection, key, text);
     if (IsMark(values[slot])) t->pin.profile().SetString(kTableSection, key, text);
   }
-  if (t->dll.Save(env) != FileError::kNone ||
-      t->pin.Save(env) != FileError::kNone) {
-    return Code::kTablesUnwritable;
+  for (TableFile* f : {&t->dll, &t->pin}) {
+    const FileError e = f->Save(c.env);
+    if (e != FileError::kNone) {
+      return c.Refuse(Code::kUndetermined, "writing the rebuilt PIN table",
+                      f->path(), e);
+    }
   }
   return Code::kOk;
 }
 
 // A new day: both files are deleted and built again.
-Code RebuildBoth(Env& env, const LibrarySettings& s, Caller caller,
-                 int32_t table_day, const LocalTime& today, PinTables* t) {
-  const bool query = caller == Caller::kSoldOutQuery;
-  FileError e = Delete(env, &t->pin);
-  if (e == FileError::kNone) e = Delete(env, &t->dll);
-  if (e == FileError::kDenied) return Code::kDeleteDenied;
-  if (query && table_day != 0) {
-    if (e == FileError::kNotFound) return Code::kTableNotFound;
-    if (e == FileError::kBadPath) return Code::kTableBadPath;
+Code RebuildBoth(TableCall& c, int32_t table_day, const LocalTime& today) {
+  if (!c.may_write) return ReadOnly(c, "Rebuilding the PIN tables for today");
+  const bool query = c.caller == Caller::kSoldOutQuery;
+  TableFile* failed = &c.tables.pin;
+  FileError e = Delete(c.env, failed);
+  if (e == FileError::kNone) e = Delete(c.env, failed = &c.tables.dll);
+  const std::string& path = failed->path();
+  if (e == FileError::kDenied) {
+    return c.Refuse(Code::kDeleteDenied,
+                    "deleting the PIN table of an earlier day", path, e);
   }
-
-  const bool pin_emptied = EmptyTableSection(env, &t->pin);
-  if (query && !pin_emptied) return Code::kTableEmpty;
-  const bool dll_emptied = EmptyTableSection(env, &t->dll);
-  if (query && !dll_emptied) return Code::kTableEmpty;
-
-  return BuildAndWrite(env, s, today, t);
+  if (e == FileError::kLink) {
+    return c.Refuse(Code::kUndetermined,
+                    "deleting the PIN table of an earlier day (a link is "
+                    "never followed or removed)", path, e);
+  }
+  if (query && table_day != 0) {
+    if (e == FileError::kNotFound) {
+      return c.Refuse(Code::kTableNotFound,
+                      "deleting the PIN table of an earlier day", path, e);
+    }
+    if (e == FileError::kBadPath) {
+      return c.Refuse(Code::kTableBadPath,
+                      "deleting the PIN table of an earlier day", path, e);
+    }
+  }
+  // Where a deletion failed for another cause the old table is still
+  // there: its [PINTable] section is emptied instead (the old day's marks
+  // are of no use today).
+  for (TableFile* f : {&c.tables.pin, &c.tables.dll}) {
+    e = EmptyTableSection(c.env, f);
+    if (e != FileError::kNone && query) {
+      return c.Refuse(Code::kTableEmpty,
+                      "emptying the PIN table of an earlier day", f->path(), e);
+    }
+  }
+  return BuildAndWrite(c, today);
 }
 
 // The library table alone is stale: PINTable.dat keeps today's marks.
-Code RebuildLibraryTable(Env& env, const LibrarySettings& s,
-                         const LocalTime& today, PinTables* t) {
-  if (Delete(env, &t->dll) == FileError::kDenied) {
-    return Code::kDeleteDenied;
+Code RebuildLibraryTable(TableCall& c, const LocalTime& today) {
+  if (!c.may_write) return ReadOnly(c, "Rebuilding the library's PIN table");
+  TableFile& dll = c.tables.dll;
+  const FileError e = Delete(c.env, &dll);
+  if (e == FileError::kDenied) {
+    return c.Refuse(Code::kDeleteDenied, "deleting the stale library table",
+                    dll.path(), e);
   }
-  EmptyTableSection(env, &t->dll);
-  return BuildAndWrite(env, s, today, t);
+  if (e == FileError::kLink) {
+    return c.Refuse(Code::kUndetermined,
+                    "deleting the stale library table (a link is never "
+                    "followed or removed)", dll.path(), e);
+  }
+  EmptyTableSection(c.env, &dll);
+  return BuildAndWrite(c, today);
 }
 
 // Rebuilds what is not today's: both files at a new day, else the library
-// table when it is stale or `library_damaged`.
-Code BringUpToDate(Env& env, const LibrarySettings& s, Caller caller,
-                   const LocalTime& today, bool library_damaged,
-                   PinTables* t) {
-  if (!BuiltToday(t->pin, today)) {
-    return RebuildBoth(env, s, caller, RunDay(t->pin), today, t);
+// table when it is stale or `library_damaged`. Tables dated later than
+// today are never rebuilt backwards: this station's clock is behind the
+// station that built them, and a rebuild for the earlier day would let the
+// later day's PINs be issued again once that station rebuilds in turn.
+Code BringUpToDate(TableCall& c, const LocalTime& today, bool library_damaged) {
+  PinTables* t = &c.tables;
+  for (TableFile* f : {&t->pin, &t->dll}) {
+    const int32_t date = TableDate(*f);
+    if (date > DateNumber(today)) {
+      return c.Refuse(Code::kUndetermined,
+                      "the PIN table is dated " + DateText(date) +
+                          ", later than this station's date " +
+                          DateText(DateNumber(today)) +
+                          ": this station's clock is behind the tables",
+                      f->path());
+    }
   }
+  if (!BuiltToday(t->pin, today)) return RebuildBoth(c, RunDay(t->pin), today);
   if (library_damaged || !BuiltToday(t->dll, today)) {
-    return RebuildLibraryTable(env, s, today, t);
+    return RebuildLibraryTable(c, today);
   }
   return Code::kOk;
 }
@@ -179,13 +254,28 @@ void MarkVoidAndDuplicates(int32_t values[kSlotCount]) {
   }
 }
 
+// Whether a leftover temporary file is one the library wrote: empty (cut
+// short before its first byte), or a table dated by the library.
+bool IsOwnLeftover(const std::string& bytes) {
+  if (bytes.empty()) return true;
+  return ParseDate(ProfileFile::Parse(bytes).GetString(kOtherSection,
+                                                       kRunDateKey, "")) != 0;
+}
+
 }  // namespace
+
+Code TableCall::Refuse(Code code, std::string step, const std::string& path,
+                       FileError error) {
+  return RefuseWith(env, why, code, std::move(step), path, error);
+}
 
 std::string TableText(int32_t value) {
   char buf[16];
   std::snprintf(buf, sizeof(buf), "%04X", static_cast<unsigned>(value));
   return buf;
 }
+
+int32_t TableDate(TableFile& file) { return ParseDate(file.RunDate("")); }
 
 void ComputeTable(Env& env, const LibrarySettings& s,
                   int32_t values[kSlotCount]) {
@@ -197,18 +287,30 @@ void ComputeTable(Env& env, const LibrarySettings& s,
 }
 
 Code CheckDataFolder(Env& env, const LibrarySettings& s,
-                     std::vector<std::string>* leftovers) {
+                     std::vector<std::string>* leftovers, Refusal* why) {
   leftovers->clear();
   // An empty path would put the tables in the root of the current drive.
-  if (s.Pathtopintable.empty()) return Code::kDataFolder;
+  if (s.Pathtopintable.empty()) {
+    return RefuseWith(env, why, Code::kDataFolder,
+                      "the data folder (Pathtopintable) is empty");
+  }
   constexpr size_t kLongestName =
       std::max({sizeof(kDllTableName) - 1, sizeof(kPinTableName) - 1,
                 sizeof(kTableLockName) - 1, kTemporaryNameLength});
   if (s.Pathtopintable.size() + 1 + kLongestName > env.MaxPathLength()) {
-    return Code::kDataFolder;
+    return RefuseWith(env, why, Code::kDataFolder,
+                      "the data folder's path is too long for the platform "
+                      "(at most " +
+                          std::to_string(env.MaxPathLength() - 1 - kLongestName) +
+                          " characters)",
+                      s.Pathtopintable);
   }
   std::vector<std::string> names;
-  if (!env.ListFolder(s.Pathtopintable, &names)) return Code::kDataFolder;
+  if (!env.ListFolder(s.Pathtopintable, &names)) {
+    return RefuseWith(env, why, Code::kDataFolder,
+                      "listing the data folder (Pathtopintable)",
+                      s.Pathtopintable, FileError::kBadPath);
+  }
   for (std::string& name : names) {
     if (IsTemporaryFileName(name)) leftovers->push_back(std::move(name));
   }
@@ -218,42 +320,63 @@ Code CheckDataFolder(Env& env, const LibrarySettings& s,
 void RemoveLeftovers(Env& env, const LibrarySettings& s,
                      const std::vector<std::string>& leftovers) {
   for (const std::string& name : leftovers) {
-    env.RemoveFile(JoinPath(env, s.Pathtopintable, name));
+    const std::string path = JoinPath(env, s.Pathtopintable, name);
+    std::string bytes;
+    if (env.ReadFile(path, &bytes) == FileError::kNone && IsOwnLeftover(bytes)) {
+      env.RemoveFile(path);
+    }
   }
 }
 
-Code RefreshPinTables(Env& env, const LibrarySettings& s, Caller caller,
-                      PinTables* t) {
-  t->pin.Load(env, JoinPath(env, s.Pathtopintable, kPinTableName));
-  t->dll.Load(env, JoinPath(env, s.Pathtopintable, kDllTableName));
-  return BringUpToDate(env, s, caller, env.Now(), false, t);
+Code RefreshPinTables(TableCall& c) {
+  const std::string& folder = c.settings.Pathtopintable;
+  for (auto [file, name] : {std::pair{&c.tables.pin, kPinTableName},
+                            std::pair{&c.tables.dll, kDllTableName}}) {
+    const std::string path = JoinPath(c.env, folder, name);
+    const FileError e = file->Load(c.env, path);
+    // Only a missing file is missing: one that cannot be read may hold
+    // today's marks, and nothing is decided from it.
+    if (e != FileError::kNone && e != FileError::kNotFound) {
+      return c.Refuse(Code::kUndetermined, "reading the PIN table", path, e);
+    }
+  }
+  return BringUpToDate(c, c.env.Now(), false);
 }
 
-Code FindFreeSlot(Env& env, const LibrarySettings& s, Caller caller,
-                  PinTables* t, FreeSlot* found) {
-  const LocalTime now = env.Now();
+Code FindFreeSlot(TableCall& c, FreeSlot* found) {
+  const LibrarySettings& s = c.settings;
+  const LocalTime now = c.env.Now();
   const int minute = now.hour * 60 + now.minute;
   int first = s.PINExpiry == 0 ? 0 : minute - s.PINExpiry;
   if (first < 0) first = 0;
   if (first > 1440) return Code::kWindow;
 
-  Code c = SearchWindow(s, *t, now, minute, first, found);
-  if (c != Code::kTableDamaged) return c;
-  c = BringUpToDate(env, s, caller, now, true, t);
-  if (c != Code::kOk) return c;
-  c = SearchWindow(s, *t, now, minute, first, found);
+  Code code = SearchWindow(s, c.tables, now, minute, first, found);
+  if (code != Code::kTableDamaged) return code;
+  code = BringUpToDate(c, now, true);
+  if (code != Code::kOk) return code;
+  code = SearchWindow(s, c.tables, now, minute, first, found);
   // A table just built for today cannot fail its checks, short of a clock
   // that moved to another day in between: no PIN from it.
-  return c == Code::kTableDamaged ? Code::kTablesUnwritable : c;
+  if (code != Code::kTableDamaged) return code;
+  return c.Refuse(Code::kUndetermined,
+                  "the library table just built fails its own checks (the "
+                  "clock moved to another day meanwhile)",
+                  c.tables.dll.path());
 }
 
-Code MarkSlotTaken(Env& env, int slot, PinTables* t) {
-  if (t->dll.MarkTaken(env, slot) != FileError::kNone ||
-      t->pin.MarkTaken(env, slot) != FileError::kNone) {
-    return Code::kTablesUnwritable;
+Code MarkSlotTaken(TableCall& c, int slot) {
+  if (!c.may_write) return ReadOnly(c, "Writing the taken mark");
+  for (TableFile* f : {&c.tables.dll, &c.tables.pin}) {
+    const FileError e = f->MarkTaken(c.env, slot);
+    if (e != FileError::kNone) {
+      return c.Refuse(Code::kUndetermined,
+                      "writing the taken mark of slot " + std::to_string(slot) +
+                          " into",
+                      f->path(), e);
+    }
   }
   return Code::kOk;
 }
 
 }  // namespace zolt
-

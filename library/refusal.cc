@@ -19,4 +19,16 @@ std::string DescribeRefusal(const Refusal& r) {
   return line;
 }
 
+Code RefuseWith(Env& env, Refusal* why, Code code, std::string step,
+                const std::string& path, FileError error) {
+  if (why == nullptr) return code;
+  why->code = code;
+  why->step = std::move(step);
+  why->path = path;
+  why->error = error;
+  why->os_error = error == FileError::kNone ? 0 : env.LastOsError();
+  why->os_text = why->os_error != 0 ? env.OsErrorText(why->os_error) : "";
+  return code;
+}
+
 }  // namespace zolt

@@ -29,6 +29,13 @@ struct Refusal {
 // 5)". "" when the refusal has no step.
 std::string DescribeRefusal(const Refusal& r);
 
+// Records a refusal into *why (when not null): the code, the step, the file
+// and, when `error` is a failure of the Env, the OS error behind this
+// thread's last failed operation of `env`. Returns `code`.
+Code RefuseWith(Env& env, Refusal* why, Code code, std::string step,
+                const std::string& path = "",
+                FileError error = FileError::kNone);
+
 }  // namespace zolt
 
 #endif  // ZOLT_LIBRARY_REFUSAL_H_

@@ -9,12 +9,13 @@ namespace zolt {
 
 enum class Code : int32_t {
   kOk = 0,
-  kSettingsOpen = -1,
-  // The same number as kSettingsOpen, "undetermined error": a table file or
-  // a taken mark could not be written (so no PIN leaves the library), or
-  // another station held the table lock past its bound.
-  kTablesUnwritable = -1,
-  kLockBusy = -1,
+  // The undetermined failure: something the call needs failed in a way that
+  // has no code of its own, so it refuses and changes nothing (the cause
+  // goes into the call's Refusal). The other names say which step.
+  kUndetermined = -1,
+  kSettingsOpen = -1,       // the settings file cannot be opened
+  kTablesUnwritable = -1,   // a table or a taken mark cannot be written
+  kLockBusy = -1,           // the table lock stayed busy past its bound
   kSeason = -100,
   kLocation = -101,
   kVendor = -102,

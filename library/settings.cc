@@ -34,23 +34,29 @@ std::string SettingsPath(Env& env) {
 }
 
 Code LoadSettings(Env& env, Caller caller, int32_t basket_size,
-                  LibrarySettings* s) {
+                  LibrarySettings* s, Refusal* why) {
   s->settings_path = SettingsPath(env);
   const std::string& path = s->settings_path;
 
   // The check that the file may be written and its read: one open.
   std::string bytes;
-  switch (env.ReadIfWritable(path, &bytes)) {
+  const FileError opened = env.ReadIfWritable(path, &bytes);
+  switch (opened) {
     case FileError::kNone:
       break;
     case FileError::kNotFound:
+      RefuseWith(env, why, Code::kSettingsMissing, "opening the settings file",
+                 path, opened);
       env.Notify(kNoticeMissing, path);
       return Code::kSettingsMissing;
     case FileError::kDenied:
+      RefuseWith(env, why, Code::kSettingsDenied,
+                 "opening the settings file for writing", path, opened);
       env.Notify(kNoticeDenied, path);
       return Code::kSettingsDenied;
     default:
-      return Code::kSettingsOpen;
+      return RefuseWith(env, why, Code::kSettingsOpen,
+                        "opening the settings file for writing", path, opened);
   }
 
   const ProfileFile file = ProfileFile::Parse(bytes);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "library/refusal.h"
 #include "library/result_code.h"
 #include "platform/env.h"
 
@@ -31,8 +32,10 @@ std::string SettingsPath(Env& env);
 // Loads and validates the settings for `caller` and the basket size it was
 // given. On kOk fills *settings; otherwise returns the failing check's code
 // after any notice that goes with it.
+// The cause of a refusal of the settings file goes into *why (when not
+// null).
 Code LoadSettings(Env& env, Caller caller, int32_t basket_size,
-                  LibrarySettings* settings);
+                  LibrarySettings* settings, Refusal* why = nullptr);
 
 // The notices' captions.
 extern const char kNoticeMissing[];

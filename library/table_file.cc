@@ -18,16 +18,20 @@ bool WithinOneSector(uint64_t offset, uint64_t length) {
 
 }  // namespace
 
-void TableFile::Load(Env& env, const std::string& path) {
+FileError TableFile::Load(Env& env, const std::string& path) {
   path_ = path;
   other_.reset();
   table_.reset();
   profile_.reset();
-  if (env.ReadFile(path, &bytes_) != FileError::kNone) bytes_.clear();
+  const FileError e = env.ReadFile(path, &bytes_);
+  exists_ = e == FileError::kNone;
+  if (e != FileError::kNone) bytes_.clear();
+  return e == FileError::kNotFound ? FileError::kNotFound : e;
 }
 
 void TableFile::Clear() {
   bytes_.clear();
+  exists_ = false;
   other_.reset();
   table_.reset();
   profile_.emplace();  // the file is gone: an empty profile is the truth
@@ -77,7 +81,31 @@ ProfileFile& TableFile::profile() {
   return *profile_;
 }
 
-FileError TableFile::Save(Env& env) { return profile().Save(env, path_); }
+FileError TableFile::Save(Env& env) {
+  if (!profile().changed()) return FileError::kNone;
+  if (exists_) {
+    // The whole file is replaced by what this call made of it: only while
+    // it holds what the call read or wrote, never a stale copy over marks
+    // another writer made since.
+    std::string now;
+    const FileError e = env.ReadFile(path_, &now);
+    if (e != FileError::kNone) return e;
+    if (now != bytes_) return FileError::kOther;
+  }
+  std::string written;
+  const FileError e = profile().Save(
+      env, path_, exists_ ? Expect::kExisting : Expect::kNew, &written);
+  if (e == FileError::kNone) {
+    // From now on the call reads the file as written, by the scan, and may
+    // mark it in place.
+    exists_ = true;
+    bytes_ = std::move(written);
+    other_.reset();
+    table_.reset();
+    profile_.reset();
+  }
+  return e;
+}
 
 TableFile::InPlace TableFile::MarkInPlace(int slot) {
   InPlace none;
@@ -105,13 +133,10 @@ TableFile::InPlace TableFile::MarkInPlace(int slot) {
 FileError TableFile::MarkTaken(Env& env, int slot) {
   const InPlace in_place = MarkInPlace(slot);
   if (!in_place.bytes.empty()) {
-    FileError e = env.WriteInPlace(path_, in_place.offset, in_place.bytes,
-                                   bytes_.size());
-    // Read-only, held elsewhere: the replacement would be refused alike.
-    if (e == FileError::kNone || e == FileError::kDenied ||
-        e == FileError::kSharing) {
-      return e;
-    }
+    // A refusal here (read-only, held elsewhere, a link, changed since it
+    // was read) would meet the replacement alike.
+    return env.WriteInPlace(path_, in_place.offset, in_place.bytes,
+                            bytes_.size());
   }
   profile().SetString(kTableSection, std::to_string(slot), kMark);
   return Save(env);

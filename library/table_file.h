@@ -24,11 +24,15 @@ class TableFile {
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
 
-  // Reads the file at `path` (a file that cannot be read counts as empty).
-  void Load(Env& env, const std::string& path);
+  // Reads the file at `path`. kNone when it was read, kNotFound when it is
+  // missing (it then reads as empty); any other answer means it could not
+  // be read, and nothing may be decided from it.
+  FileError Load(Env& env, const std::string& path);
   // What is left after the file was deleted: nothing.
   void Clear();
   const std::string& path() const { return path_; }
+  // Whether the file is there, as far as this call knows.
+  bool exists() const { return exists_; }
 
   // GetString("Other", "LastPINRunDay" / "LastPINRunDate", def).
   std::string RunDay(std::string_view def);
@@ -39,14 +43,18 @@ class TableFile {
   // The whole profile, parsed on first use (a rebuild); from then on every
   // read and write goes through it.
   ProfileFile& profile();
-  // Writes the profile's changes (when there are any), atomically.
+  // Writes the profile's changes (when there are any), atomically: over the
+  // file when it is there, else as a new file, never over one that appeared
+  // meanwhile (kExists).
   FileError Save(Env& env);
 
   // Writes the taken mark under `slot`: over the slot's four-character value
   // where it has one, else (marks files) as a line appended to [PINTable]
   // when that section ends the file; where neither can be done without a
   // risk of tearing (the bytes would cross a 512-byte sector, the layout is
-  // unusual, the file changed since it was read) the whole file is replaced.
+  // unusual) the whole file is replaced, and only while it still holds the
+  // bytes this call read or wrote (kOther otherwise: never a stale copy over
+  // marks made since).
   FileError MarkTaken(Env& env, int slot);
 
   // The in-place form of the mark, worked out from the bytes alone: where
@@ -62,7 +70,9 @@ class TableFile {
   ProfileScan& Table();
 
   std::string path_;
+  // The file's bytes as this call last read or wrote them.
   std::string bytes_;
+  bool exists_ = false;
   std::optional<ProfileScan> other_, table_;
   std::optional<ProfileFile> profile_;
 };

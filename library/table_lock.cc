@@ -6,6 +6,8 @@
 namespace zolt {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 std::atomic<int> g_wait_ms{kTableLockWaitMs};
 
 std::timed_mutex& ThreadMutex() {
@@ -14,20 +16,90 @@ std::timed_mutex& ThreadMutex() {
   return mutex;
 }
 
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+Code Busy(Env& env, Refusal* why, const std::string& path, int wait_ms) {
+  return RefuseWith(env, why, Code::kLockBusy,
+                    "waiting for the table lock, which another station or "
+                    "program held for more than " +
+                        std::to_string(wait_ms) + " ms:",
+                    path, FileError::kSharing);
+}
+
 }  // namespace
 
 void SetTableLockWait(int wait_ms) { g_wait_ms = wait_ms; }
 
-Code TableLock::Acquire(Env& env, const std::string& data_folder) {
+Code TableLock::Acquire(Env& env, const std::string& data_folder,
+                        Refusal* why) {
   const int wait_ms = g_wait_ms;
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(wait_ms);
   thread_lock_ = std::unique_lock<std::timed_mutex>(ThreadMutex(),
                                                     std::defer_lock);
-  if (!thread_lock_.try_lock_for(std::chrono::milliseconds(wait_ms))) {
-    return Code::kLockBusy;
+  if (!thread_lock_.try_lock_until(deadline)) {
+    return RefuseWith(env, why, Code::kLockBusy,
+                      "waiting for another call of this program, which held "
+                      "the tables for more than " +
+                          std::to_string(wait_ms) + " ms");
   }
-  FileError e = env.LockFile(JoinPath(env, data_folder, kTableLockName),
-                             wait_ms, &file_lock_);
-  return e == FileError::kSharing ? Code::kLockBusy : Code::kOk;
+  const std::string lock_path = JoinPath(env, data_folder, kTableLockName);
+  const std::string table_path = JoinPath(env, data_folder, "PINTable.dat");
+  // At most twice round: a station under the table file's lock that finds
+  // PINTable.lck made meanwhile goes over to it.
+  for (int round = 0; round < 2; ++round) {
+    FileError e = env.LockFile(lock_path, LockPlace::kLockFile,
+                               RemainingMs(deadline), &file_lock_);
+    if (e == FileError::kNone) {
+      if (file_lock_->created()) {
+        // Stations that could not make the lock file may be selling under
+        // the table file's lock: wait them out before going on.
+        std::unique_ptr<FileLock> table;
+        e = env.LockFile(table_path, LockPlace::kTableFile,
+                         RemainingMs(deadline), &table);
+        if (e == FileError::kSharing) return Busy(env, why, table_path, wait_ms);
+      }
+      mode_ = Mode::kHeld;
+      return Code::kOk;
+    }
+    if (e == FileError::kSharing) return Busy(env, why, lock_path, wait_ms);
+    if (e == FileError::kNoLocks) {
+      mode_ = Mode::kNoLocks;
+      return Code::kOk;
+    }
+    if (e != FileError::kDenied) {
+      return RefuseWith(env, why, Code::kUndetermined, "locking", lock_path, e);
+    }
+    // No lock file can be made here by this station: the table file's lock.
+    e = env.LockFile(table_path, LockPlace::kTableFile, RemainingMs(deadline),
+                     &file_lock_);
+    if (e == FileError::kNone) {
+      if (round == 0 && env.FileExists(lock_path)) {
+        file_lock_.reset();
+        continue;
+      }
+      mode_ = Mode::kHeld;
+      return Code::kOk;
+    }
+    if (e == FileError::kSharing) return Busy(env, why, table_path, wait_ms);
+    if (e == FileError::kNoLocks) {
+      mode_ = Mode::kNoLocks;
+      return Code::kOk;
+    }
+    if (e == FileError::kNotFound || e == FileError::kDenied) {
+      // This station may make nothing in the data folder and may not write
+      // PINTable.dat (or there is none): it can only read.
+      mode_ = Mode::kReadOnly;
+      return Code::kOk;
+    }
+    return RefuseWith(env, why, Code::kUndetermined, "locking", table_path, e);
+  }
+  return RefuseWith(env, why, Code::kUndetermined,
+                    "locking (PINTable.lck came and went)", lock_path);
 }
 
 TableLock::~TableLock() {

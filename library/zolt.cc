@@ -25,26 +25,39 @@ Code CheckDate(const LocalTime& t) {
 // and for the query too, so that it never reads a table that another station
 // is halfway through rebuilding.
 struct Call {
+  Call(Env& env, Caller caller, Refusal* why)
+      : why(why != nullptr ? why : &own), tables(env, settings, caller, this->why) {
+    *this->why = Refusal{};
+  }
+  Refusal own;
+  Refusal* why;
   LibrarySettings settings;
   TableLock lock;
-  PinTables tables;
+  TableCall tables;
   FreeSlot slot;
 };
 
 // Settings, data folder, lock, refresh and search, shared by both
 // operations. The data folder is checked before the lock file is made in it.
 Code FindSlot(Env& env, Caller caller, int32_t basket_size, Call* call) {
-  Code c = LoadSettings(env, caller, basket_size, &call->settings);
+  Code c = LoadSettings(env, caller, basket_size, &call->settings, call->why);
   if (c != Code::kOk) return c;
   std::vector<std::string> leftovers;
-  c = CheckDataFolder(env, call->settings, &leftovers);
+  c = CheckDataFolder(env, call->settings, &leftovers, call->why);
   if (c != Code::kOk) return c;
-  c = call->lock.Acquire(env, call->settings.Pathtopintable);
+  c = call->lock.Acquire(env, call->settings.Pathtopintable, call->why);
   if (c != Code::kOk) return c;
+  call->tables.may_write = call->lock.mode() != TableLock::Mode::kReadOnly;
   if (call->lock.held()) RemoveLeftovers(env, call->settings, leftovers);
-  c = RefreshPinTables(env, call->settings, caller, &call->tables);
+  c = RefreshPinTables(call->tables);
   if (c != Code::kOk) return c;
-  return FindFreeSlot(env, call->settings, caller, &call->tables, &call->slot);
+  return FindFreeSlot(call->tables, &call->slot);
+}
+
+// The code of a refusal, recorded when no step of the call recorded a cause.
+int32_t Refused(Call& call, Code c) {
+  if (call.why->code == Code::kOk) call.why->code = c;
+  return ToInt(c);
 }
 
 }  // namespace
@@ -57,14 +70,10 @@ int32_t FormPin(int32_t basket_size, int32_t pin_crypt, int32_t value) {
 
 int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text,
                  Refusal* why) {
-  if (why != nullptr) *why = Refusal{};
-  Call call;
+  Call call(env, Caller::kZoltResult, why);
   Code c = FindSlot(env, Caller::kZoltResult, basket_size, &call);
   if (c == Code::kOk) c = CheckDate(call.slot.sale_time);
-  if (c != Code::kOk) {
-    if (why != nullptr) why->code = c;
-    return ToInt(c);
-  }
+  if (c != Code::kOk) return Refused(call, c);
 
   const std::string text =
       ExpiryText(call.slot.sale_time, call.settings.PINExpiry);
@@ -72,11 +81,8 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text,
       FormPin(basket_size, call.settings.PINcrypt, call.slot.value);
   // No PIN leaves the library before its taken mark is on disk in both
   // files.
-  c = MarkSlotTaken(env, call.slot.slot, &call.tables);
-  if (c != Code::kOk) {
-    if (why != nullptr) why->code = c;
-    return ToInt(c);
-  }
+  c = MarkSlotTaken(call.tables, call.slot.slot);
+  if (c != Code::kOk) return Refused(call, c);
   if (expiry_text != nullptr) {
     const size_t n = text.size() < kExpiryBufferSize - 1
                          ? text.size()
@@ -88,13 +94,9 @@ int32_t IssuePin(Env& env, int32_t basket_size, char* expiry_text,
 }
 
 int32_t QuerySoldOut(Env& env, int32_t basket_size, Refusal* why) {
-  if (why != nullptr) *why = Refusal{};
-  Call call;
+  Call call(env, Caller::kSoldOutQuery, why);
   Code c = FindSlot(env, Caller::kSoldOutQuery, basket_size, &call);
-  if (c != Code::kOk) {
-    if (why != nullptr) why->code = c;
-    return ToInt(c);
-  }
+  if (c != Code::kOk) return Refused(call, c);
   return call.settings.PINcrypt * basket_size + call.slot.value;
 }
 

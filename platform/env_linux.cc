@@ -1,15 +1,15 @@
 // The Linux Env. Map of this file:
-//  - ResolveName: the case-insensitive match of a path's last component.
-//  - CauseOf: errno to FileError.
-//  - LinuxEnv: the Env methods.
+//  - CheckOpened, ReadAll: the settings check and reading a file.
+//  - LinuxWritableFile: an open file for writing.
+//  - LinuxEnv: the Env methods (the lock is file_lock_linux.cc, the path
+//    helpers linux_paths.cc).
 // Windows marks a file read-only with an attribute that even an administrator
 // must respect; here a file (or folder) without any write bit plays that
 // part, so that a read-only settings or table file, or data folder, behaves
-// alike when the station runs as root.
-#include <dirent.h>
-#include <dlfcn.h>
+// alike when the station runs as root. No file of the data folder is ever
+// opened, written or removed through a symbolic link (O_NOFOLLOW, lstat).
 #include <fcntl.h>
-#include <strings.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <syslog.h>
@@ -18,16 +18,18 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <dirent.h>
+
 #include "platform/env.h"
+#include "platform/file_lock_linux.h"
 #include "platform/linux_paths.h"
 
 namespace zolt {
@@ -44,90 +46,16 @@ constexpr off_t kMaxReadBytes = 64 * 1024 * 1024;
 constexpr int kMaxTries = 10;
 constexpr int kRetryPauseMs = 10;
 
+constexpr int kOpenFlags = O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
 bool NoWriteBits(const struct stat& st) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-// errno after a failed open/unlink/stat of `path`, as the Windows causes.
-FileError CauseOf(int err) {
-  switch (err) {
-    case ENOENT: return FileError::kNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG: return FileError::kBadPath;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: return FileError::kDenied;  // as Windows answers for a folder
-    case EWOULDBLOCK: return FileError::kSharing;
-    default: return FileError::kOther;
-  }
-}
-
-// ENOENT for a file whose folder is missing is a bad path, as on Windows.
-FileError MissingCause(const std::string& path) {
-  std::string folder = FolderOf(path);
-  struct stat st;
-  if (folder.empty()) return FileError::kNotFound;
-  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    return FileError::kBadPath;
-  }
-  return FileError::kNotFound;
-}
-
-FileError FailureOf(const std::string& path, int err) {
-  return err == ENOENT ? MissingCause(path) : CauseOf(err);
-}
-
-// An open-file-description lock (fcntl F_OFD_SETLK): it belongs to the open
-// file, so two opens in one process exclude each other like two processes,
-// and closing the file releases it. NFS and SMB mounts carry these locks to
-// the server, so stations on other machines see them too.
-class OfdLock final : public FileLock {
- public:
-  explicit OfdLock(int fd) : fd_(fd) {}
-  ~OfdLock() override { close(fd_); }
-
- private:
-  int fd_;
-};
-
-// A helper thread given up on still runs this code until its wait ends,
-// which may be long after the call returned: the shared object that holds
-// it stays loaded for the rest of the process, so that a program that
-// unloads the library meanwhile does not pull the code from under the
-// thread. (In a program linked with it statically this changes nothing.)
-void KeepThisCodeLoaded() {
-  Dl_info info;
-  if (dladdr(reinterpret_cast<void*>(&KeepThisCodeLoaded), &info) != 0 &&
-      info.dli_fname != nullptr) {
-    (void)dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-  }
-}
-
-bool TryOfdLock(int fd) {
-  struct flock fl {};
-  fl.l_type = F_WRLCK;
-  fl.l_whence = SEEK_SET;
-  fl.l_start = 0;
-  fl.l_len = 0;  // the whole file
-  return fcntl(fd, F_OFD_SETLK, &fl) == 0;
-}
-
-// Opens `path`, or, when no entry is spelled so, the entry of its folder
-// whose name matches without regard to case. *real is the path opened (or
-// tried last). The folder is searched only after a miss, so an exact name
-// costs one system call.
-int OpenCased(const std::string& path, int flags, std::string* real) {
-  *real = path;
-  int fd = open(path.c_str(), flags);
-  if (fd >= 0 || errno != ENOENT) return fd;
-  std::string other = MatchCase(path);
-  if (other == path) {
-    errno = ENOENT;
-    return -1;
-  }
-  *real = other;
-  return open(other.c_str(), flags);
+// The Env's own refusal, with the errno that stands for it.
+FileError Refuse(FileError e, int err) {
+  RememberErrno(err);
+  return e;
 }
 
 // The checks of a file opened for writing as the settings check opens it:
@@ -135,26 +63,26 @@ int OpenCased(const std::string& path, int flags, std::string* real) {
 // receives its status.
 FileError CheckOpened(int fd, struct stat* status) {
   struct stat& st = *status;
-  if (fstat(fd, &st) != 0) return FileError::kOther;
-  if (S_ISDIR(st.st_mode)) return FileError::kDenied;
-  if (!S_ISREG(st.st_mode)) return FileError::kOther;  // a device, pipe or socket
-  if (NoWriteBits(st)) return FileError::kDenied;
+  if (fstat(fd, &st) != 0) return CauseOfWrite(errno);
+  if (S_ISDIR(st.st_mode)) return Refuse(FileError::kDenied, EISDIR);
+  // A device, pipe or socket.
+  if (!S_ISREG(st.st_mode)) return Refuse(FileError::kOther, EINVAL);
+  if (NoWriteBits(st)) return Refuse(FileError::kDenied, EACCES);
   // Held by another process or thread: the sharing violation of Windows.
   for (int attempt = 1;; ++attempt) {
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) return FileError::kNone;
-    if (errno != EWOULDBLOCK) return FileError::kOther;
-    if (attempt == kMaxTries) return FileError::kSharing;
+    if (errno != EWOULDBLOCK) return CauseOfWrite(errno);
+    if (attempt == kMaxTries) return Refuse(FileError::kSharing, EWOULDBLOCK);
     std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
   }
 }
 
 // Reads an open regular file, whose status is *status, to its end (within
-// kMaxReadBytes).
+// kMaxReadBytes). Anything else is a failure, never an empty file.
 FileError ReadAll(int fd, const struct stat& st, std::string* contents) {
-  if (!S_ISREG(st.st_mode)) {
-    return S_ISDIR(st.st_mode) ? FileError::kDenied : FileError::kOther;
-  }
-  if (st.st_size > kMaxReadBytes) return FileError::kOther;
+  if (S_ISDIR(st.st_mode)) return Refuse(FileError::kDenied, EISDIR);
+  if (!S_ISREG(st.st_mode)) return Refuse(FileError::kOther, EINVAL);
+  if (st.st_size > kMaxReadBytes) return Refuse(FileError::kOther, EFBIG);
   // One read more than the size tells the end without another call, unless
   // the file grew meanwhile.
   size_t want = static_cast<size_t>(st.st_size) + 1;
@@ -166,13 +94,13 @@ FileError ReadAll(int fd, const struct stat& st, std::string* contents) {
       if (errno == EINTR) continue;
       const int err = errno;
       contents->clear();
-      return CauseOf(err);
+      return CauseOfWrite(err);
     }
     have += static_cast<size_t>(n);
     if (n == 0 || have < want) break;
     if (want > static_cast<size_t>(kMaxReadBytes)) {  // grew while being read
       contents->clear();
-      return FileError::kOther;
+      return Refuse(FileError::kOther, EFBIG);
     }
     want *= 2;
     contents->resize(want);
@@ -180,6 +108,48 @@ FileError ReadAll(int fd, const struct stat& st, std::string* contents) {
   contents->resize(have);
   return FileError::kNone;
 }
+
+class LinuxWritableFile final : public WritableFile {
+ public:
+  LinuxWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~LinuxWritableFile() override { close(fd_); }
+
+  const std::string& path() const override { return path_; }
+
+  FileError Size(std::uint64_t* size) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return CauseOfWrite(errno);
+    *size = static_cast<std::uint64_t>(st.st_size);
+    return FileError::kNone;
+  }
+
+  FileError Write(std::uint64_t offset, std::string_view bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                         static_cast<off_t>(offset + done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return CauseOfWrite(errno);
+      }
+      done += static_cast<size_t>(n);
+    }
+    return FileError::kNone;
+  }
+
+  FileError Truncate(std::uint64_t size) override {
+    return ftruncate(fd_, static_cast<off_t>(size)) == 0 ? FileError::kNone
+                                                          : CauseOfWrite(errno);
+  }
+
+  FileError Sync() override {
+    return fdatasync(fd_) == 0 ? FileError::kNone : CauseOfWrite(errno);
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
 
 class LinuxEnv final : public Env {
  public:
@@ -207,11 +177,18 @@ class LinuxEnv final : public Env {
            text.c_str());
   }
 
+  int LastOsError() override { return LastErrno(); }
+
+  std::string OsErrorText(int code) override {
+    char buf[256];
+    return strerror_r(code, buf, sizeof buf);  // the GNU form returns the text
+  }
+
   FileError CheckWritable(const std::string& path) override {
     std::string real;
     // O_NONBLOCK: a named pipe in the file's place must not hold the call
     // until some reader opens it (it fails with ENXIO, "other", instead).
-    int fd = OpenCased(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
+    int fd = OpenCased(path, O_WRONLY | kOpenFlags, &real);
     if (fd < 0) return FailureOf(real, errno);
     struct stat st;
     FileError result = CheckOpened(fd, &st);
@@ -223,7 +200,7 @@ class LinuxEnv final : public Env {
                            std::string* contents) override {
     contents->clear();
     std::string real;
-    int fd = OpenCased(path, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
+    int fd = OpenCased(path, O_RDWR | kOpenFlags, &real);
     if (fd < 0) return FailureOf(real, errno);
     struct stat st;
     FileError result = CheckOpened(fd, &st);
@@ -238,8 +215,10 @@ class LinuxEnv final : public Env {
     std::string real = ResolveName(path);
     struct stat st;
     if (lstat(real.c_str(), &st) == 0) {
-      if (S_ISDIR(st.st_mode) || NoWriteBits(st) || FolderOfIsReadOnly(real)) {
-        return FileError::kDenied;
+      if (S_ISLNK(st.st_mode)) return Refuse(FileError::kLink, ELOOP);
+      if (S_ISDIR(st.st_mode)) return Refuse(FileError::kDenied, EISDIR);
+      if (NoWriteBits(st) || FolderOfIsReadOnly(real)) {
+        return Refuse(FileError::kDenied, EACCES);
       }
     }
     if (unlink(real.c_str()) != 0) return FailureOf(real, errno);
@@ -250,7 +229,10 @@ class LinuxEnv final : public Env {
                   std::vector<std::string>* names) override {
     if (names != nullptr) names->clear();
     DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return false;
+    if (dir == nullptr) {
+      RememberErrno(errno);
+      return false;
+    }
     // A folder always holds "." and "..", so it has entries once listed.
     while (names != nullptr) {
       struct dirent* entry = readdir(dir);
@@ -277,140 +259,121 @@ class LinuxEnv final : public Env {
     contents->clear();
     std::string real;
     // Only regular files are read: a named pipe or a device in the place of
-    // a settings or table file would hold the call or never end.
-    int fd = OpenCased(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
+    // a table file would hold the call or never end.
+    int fd = OpenCased(path, O_RDONLY | O_NOFOLLOW | kOpenFlags, &real);
     if (fd < 0) return FailureOf(real, errno);
     struct stat st {};
     FileError result = fstat(fd, &st) == 0 ? ReadAll(fd, st, contents)
-                                           : FileError::kOther;
+                                           : CauseOfWrite(errno);
     close(fd);
     return result;
   }
 
-  FileError WriteFileAtomic(const std::string& path,
-                            const std::string& contents) override {
-    return WriteReplacing(ResolveName(path), contents);
+  FileError OpenForWrite(const std::string& path, Creation creation,
+                         std::unique_ptr<WritableFile>* file) override {
+    file->reset();
+    return creation == Creation::kExisting ? OpenExisting(path, file)
+                                           : OpenNew(path, file);
   }
 
-  FileError WriteInPlace(const std::string& path, std::uint64_t offset,
-                         std::string_view bytes,
-                         std::uint64_t expected_size) override {
-    std::string real;
-    int fd = OpenCased(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, &real);
-    if (fd < 0) return FailureOf(real, errno);
-    FileError result = WriteAt(fd, offset, bytes, expected_size);
-    close(fd);
-    return result;
-  }
-
-  FileError LockFile(const std::string& path, int timeout_ms,
-                     std::unique_ptr<FileLock>* lock) override {
-    lock->reset();
-    int fd = OpenLockFile(path);
-    if (fd < 0) return CauseOf(errno);
-    if (TryOfdLock(fd)) {
-      *lock = std::make_unique<OfdLock>(fd);
+  FileError RenameFile(const std::string& from, const std::string& to,
+                       bool replace) override {
+    const std::string target = ResolveName(to);
+    if (replace) {
+      return rename(from.c_str(), target.c_str()) == 0 ? FileError::kNone
+                                                       : FailureOf(target, errno);
+    }
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0) return Refuse(FileError::kExists, EEXIST);
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(),
+                  RENAME_NOREPLACE) == 0) {
       return FileError::kNone;
     }
-    const bool busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
-    if (!busy) {  // ENOLCK, EINVAL: a file system without these locks
-      close(fd);
-      return FileError::kOther;
+    if (errno != EINVAL && errno != ENOSYS) return FailureOf(target, errno);
+    // A file system without RENAME_NOREPLACE: a hard link is made only
+    // where no name is, then the temporary name goes.
+    if (link(from.c_str(), target.c_str()) == 0) {
+      unlink(from.c_str());
+      return FileError::kNone;
     }
-    if (timeout_ms <= 0) {
-      close(fd);
-      return FileError::kSharing;
+    if (errno != EPERM && errno != EOPNOTSUPP) return FailureOf(target, errno);
+    // Nor hard links: under the table lock nobody made the name since the
+    // look above.
+    return rename(from.c_str(), target.c_str()) == 0 ? FileError::kNone
+                                                     : FailureOf(target, errno);
+  }
+
+  FileError SyncFolder(const std::string& folder) override {
+    int fd = open(folder.empty() ? "." : folder.c_str(),
+                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return CauseOfWrite(errno);
+    FileError result = FileError::kNone;
+    // A file system that cannot sync a folder says so; it is taken at its
+    // word. Every other failure leaves the folder's changes unsure.
+    if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP &&
+        errno != EOPNOTSUPP) {
+      result = CauseOfWrite(errno);
     }
-    return WaitInKernel(fd, timeout_ms, lock);
+    close(fd);
+    return result;
+  }
+
+  FileError LockFile(const std::string& path, LockPlace place, int timeout_ms,
+                     std::unique_ptr<FileLock>* lock) override {
+    return LockLinux(path, place, timeout_ms, lock);
   }
 
   std::size_t MaxPathLength() const override { return PATH_MAX - 1; }
 
  private:
-  // Opens the lock file for reading and writing (a write lock needs both),
-  // making it when missing with read and write for everyone, whatever the
-  // umask: a station of another user, or one on a folder that later turns
-  // read-only, must still be able to open it. A folder without write bits
-  // gets no new file, as for a station that may not write there. Only a
-  // regular file will do. On failure errno tells why.
-  static int OpenLockFile(const std::string& path) {
-    constexpr int kFlags = O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+  static FileError OpenExisting(const std::string& path,
+                                std::unique_ptr<WritableFile>* file) {
     std::string real;
-    int fd = OpenCased(path, kFlags, &real);
-    if (fd < 0 && errno == ENOENT) {
-      if (FolderOfIsReadOnly(real)) {
-        errno = EACCES;
-        return -1;
-      }
-      fd = open(real.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
-      if (fd >= 0) {
-        (void)fchmod(fd, 0666);
-      } else if (errno == EEXIST) {
-        fd = open(real.c_str(), kFlags);  // made by another station just now
-      }
-    }
-    if (fd < 0) return -1;
+    int fd = OpenCased(path, O_RDWR | O_NOFOLLOW | kOpenFlags, &real);
+    if (fd < 0) return FailureOf(real, errno);
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      close(fd);
-      errno = EINVAL;
-      return -1;
+    FileError e = FileError::kNone;
+    if (fstat(fd, &st) != 0) {
+      e = CauseOfWrite(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+      e = Refuse(FileError::kOther, EINVAL);
+    } else if (NoWriteBits(st)) {
+      e = Refuse(FileError::kDenied, EACCES);
+    } else if (HeldElsewhere(fd)) {
+      e = Refuse(FileError::kSharing, EWOULDBLOCK);
     }
-    return fd;
+    if (e != FileError::kNone) {
+      close(fd);
+      return e;
+    }
+    *file = std::make_unique<LinuxWritableFile>(fd, real);
+    return FileError::kNone;
   }
 
-  // A held lock is waited for in the kernel (F_OFD_SETLKW), which hands a
-  // released lock to a waiter at once. Polling instead lets the station that
-  // just let go take the lock again before any poller looks, over and over,
-  // so that a poller can starve past the bound while the lock is busy but
-  // healthy. The wait runs on a helper thread so that the caller can give up
-  // at the bound; a helper that was given up closes its file (and with it
-  // any lock it got) when its wait ends.
-  struct KernelWait {
-    std::mutex mutex;
-    std::condition_variable done_cv;
-    bool done = false;
-    bool got = false;
-    bool abandoned = false;
-  };
-
-  static FileError WaitInKernel(int fd, int timeout_ms,
-                                std::unique_ptr<FileLock>* lock) {
-    auto wait = std::make_shared<KernelWait>();
-    try {
-      std::thread([wait, fd] {
-        struct flock fl {};
-        fl.l_type = F_WRLCK;
-        fl.l_whence = SEEK_SET;
-        int r;
-        do {
-          r = fcntl(fd, F_OFD_SETLKW, &fl);
-        } while (r != 0 && errno == EINTR);
-        std::lock_guard<std::mutex> hold(wait->mutex);
-        wait->done = true;
-        wait->got = r == 0;
-        if (wait->abandoned) {
-          close(fd);
-        } else {
-          wait->done_cv.notify_all();
-        }
-      }).detach();
-    } catch (...) {  // no thread to be had: no lock to be had
-      close(fd);
-      return FileError::kOther;
+  static FileError OpenNew(const std::string& path,
+                           std::unique_ptr<WritableFile>* file) {
+    const std::string folder = FolderOf(path);
+    struct stat st;
+    if (stat(folder.empty() ? "." : folder.c_str(), &st) != 0 ||
+        !S_ISDIR(st.st_mode)) {
+      return Refuse(FileError::kBadPath, ENOENT);
     }
-    std::unique_lock<std::mutex> hold(wait->mutex);
-    if (!wait->done_cv.wait_for(hold, std::chrono::milliseconds(timeout_ms),
-                                [&] { return wait->done; })) {
-      wait->abandoned = true;  // the helper closes fd when its wait ends
-      KeepThisCodeLoaded();
-      return FileError::kSharing;
+    if (NoWriteBits(st)) return Refuse(FileError::kDenied, EACCES);
+    // The same name in another case is the same file to Windows stations.
+    if (MatchCase(path) != path) return Refuse(FileError::kExists, EEXIST);
+    const mode_t mode = NewFileMode(folder);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | kOpenFlags,
+                  mode);
+    if (fd < 0) return CauseOfWrite(errno);
+    // The umask does not decide who may write the shared tables: the
+    // folder does. A folder of a group gives the file to that group.
+    (void)fchmod(fd, mode);
+    struct stat now;
+    if ((mode & S_IWGRP) != 0 && fstat(fd, &now) == 0 && now.st_gid != st.st_gid) {
+      (void)fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+      (void)fchmod(fd, mode);  // a change of group may clear bits
     }
-    if (!wait->got) {
-      close(fd);
-      return FileError::kOther;
-    }
-    *lock = std::make_unique<OfdLock>(fd);
+    *file = std::make_unique<LinuxWritableFile>(fd, path);
     return FileError::kNone;
   }
 };

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -65,13 +66,13 @@ TEST_F(LinuxEnvTest, NamesMatchWithoutRegardToCase) {
   EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
 
   // A write through another spelling replaces the file that is there.
-  EXPECT_EQ(env.WriteFileAtomic(dir.Join("PINTABLE.dat"), "new"),
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("PINTABLE.dat"), "new", Expect::kAny),
             FileError::kNone);
   EXPECT_EQ(dir.ReadFile("PINTable.dat"), "new");
   EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
 
   // A new file keeps the spelling it was given.
-  EXPECT_EQ(env.WriteFileAtomic(dir.Join("DLLPINTable.dat"), "t"),
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("DLLPINTable.dat"), "t", Expect::kAny),
             FileError::kNone);
   EXPECT_EQ(Entries(),
             (std::set<std::string>{"PINTable.dat", "DLLPINTable.dat"}));
@@ -127,33 +128,112 @@ TEST_F(LinuxEnvTest, FileLockedThroughAnotherDescriptorIsASharingViolation) {
   EXPECT_EQ(env.CheckWritable(path), FileError::kNone);
 }
 
-TEST_F(LinuxEnvTest, WriteFileAtomicReplacesKeepsThePermissionBitsAndRefuses) {
+TEST_F(LinuxEnvTest, WriteFileAtomicReplacesOrRefusesAndLeavesTheFile) {
   dir.WriteFile("t.dat", "old contents that are longer");
-  ASSERT_EQ(chmod(dir.Join("t.dat").c_str(), 0640), 0);
   for (const std::string& contents : {"[Other]\r\nLastPINRunDay=1\r\n", ""}) {
-    ASSERT_EQ(env.WriteFileAtomic(dir.Join("t.dat"), contents), FileError::kNone);
+    ASSERT_EQ(env.WriteFileAtomic(dir.Join("t.dat"), contents, Expect::kExisting),
+              FileError::kNone);
     EXPECT_EQ(dir.ReadFile("t.dat"), contents);
   }
-  EXPECT_EQ(fs::status(dir.Join("t.dat")).permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(env.WriteFileAtomic(dir.Join("new.dat"), "n"), FileError::kNone);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("new.dat"), "n", Expect::kNew), FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("new.dat"), "n");
+  // What the caller knows of the file is checked, and a file that is not
+  // as it expects is left alone.
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("NEW.dat"), "x", Expect::kNew), FileError::kExists);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("gone.dat"), "x", Expect::kExisting),
+            FileError::kNotFound);
   EXPECT_EQ(dir.ReadFile("new.dat"), "n");
 
   dir.WriteFile("ro.dat", "kept");
   RemoveWriteBits("ro.dat");
-  EXPECT_EQ(env.WriteFileAtomic(dir.Join("ro.dat"), "changed"), FileError::kDenied);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("ro.dat"), "changed", Expect::kAny), FileError::kDenied);
   EXPECT_EQ(dir.ReadFile("ro.dat"), "kept");
-  EXPECT_EQ(env.WriteFileAtomic(dir.Join("nofolder") + "/x.dat", "x"), FileError::kBadPath);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("nofolder") + "/x.dat", "x", Expect::kAny),
+            FileError::kBadPath);
 
   // Held with an exclusive flock by another process: refused, unchanged.
   int holder = open(dir.Join("t.dat").c_str(), O_RDONLY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-  EXPECT_EQ(env.WriteFileAtomic(dir.Join("t.dat"), "held"), FileError::kSharing);
+  EXPECT_EQ(env.WriteFileAtomic(dir.Join("t.dat"), "held", Expect::kAny), FileError::kSharing);
   EXPECT_EQ(dir.ReadFile("t.dat"), "");
   close(holder);
   // No temporary file is left beside the targets, no folder is made.
   EXPECT_EQ(Entries(), (std::set<std::string>{"t.dat", "new.dat", "ro.dat"}));
+}
+
+// Every account that may write the data folder may write the files made
+// in it, whatever the umask of the station that made them.
+TEST_F(LinuxEnvTest, NewFilesTakeTheirPermissionsFromTheFolder) {
+  const mode_t umask_before = umask(077);
+  struct Case {
+    fs::perms folder, file;
+  } cases[] = {
+      {fs::perms(0700), fs::perms(0600)}, {fs::perms(0755), fs::perms(0644)},
+      {fs::perms(0775), fs::perms(0664)}, {fs::perms(0777), fs::perms(0666)},
+      {fs::perms(0751), fs::perms(0640)},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = dir.MakeDir("f" + std::to_string(static_cast<int>(c.folder)));
+    fs::permissions(folder, c.folder);
+    ASSERT_EQ(env.WriteFileAtomic(folder + "/made.dat", "x", Expect::kNew), FileError::kNone);
+    dir.WriteFile(folder.substr(dir.path().size() + 1) + "/kept.dat", "old");
+    fs::permissions(folder + "/kept.dat", fs::perms(0600));
+    ASSERT_EQ(env.WriteFileAtomic(folder + "/kept.dat", "new", Expect::kExisting),
+              FileError::kNone);
+    for (const char* name : {"/made.dat", "/kept.dat"}) {
+      EXPECT_EQ(fs::status(folder + name).permissions() & fs::perms::all, c.file)
+          << folder << name;
+    }
+  }
+  umask(umask_before);
+}
+
+// A symbolic link in a file's place is never followed, written through,
+// replaced or removed; only the settings check opens what it leads to.
+TEST_F(LinuxEnvTest, LinksAreRefusedAndLeftAlone) {
+  const std::string outside = dir.WriteFile("outside.dat", "[Other]\r\nLastPINRunDay=1\r\n");
+  const std::string folder = dir.MakeDir("data");
+  const std::string link = folder + "/PINTable.dat";
+  ASSERT_EQ(symlink(outside.c_str(), link.c_str()), 0);
+  std::string contents;
+  std::unique_ptr<WritableFile> file;
+  std::unique_ptr<FileLock> lock;
+  EXPECT_EQ(env.ReadFile(link, &contents), FileError::kLink);
+  EXPECT_EQ(env.ReadFile(folder + "/pintable.DAT", &contents), FileError::kLink);
+  EXPECT_EQ(env.RemoveFile(link), FileError::kLink);
+  EXPECT_EQ(env.OpenForWrite(link, Creation::kExisting, &file), FileError::kLink);
+  EXPECT_EQ(env.OpenForWrite(link, Creation::kNew, &file), FileError::kExists);
+  EXPECT_EQ(env.WriteFileAtomic(link, "x", Expect::kAny), FileError::kLink);
+  EXPECT_EQ(env.WriteInPlace(link, 0, "x", 29), FileError::kLink);
+  EXPECT_EQ(env.LockFile(link, LockPlace::kLockFile, 0, &lock), FileError::kLink);
+  EXPECT_EQ(env.LockFile(link, LockPlace::kTableFile, 0, &lock), FileError::kLink);
+  EXPECT_EQ(env.CheckWritable(link), FileError::kNone);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(dir.ReadFile("outside.dat"), "[Other]\r\nLastPINRunDay=1\r\n");
+  std::vector<std::string> names;
+  ASSERT_TRUE(env.ListFolder(folder, &names));
+  EXPECT_EQ(names, std::vector<std::string>{"PINTable.dat"});
+}
+
+// A rename that must not replace refuses where a file of the name (in any
+// case) is there; one that may replaces it.
+TEST_F(LinuxEnvTest, RenameReplacesOnlyWhenAsked) {
+  dir.WriteFile("a.tmp", "new");
+  dir.WriteFile("PINTable.dat", "old");
+  EXPECT_EQ(env.RenameFile(dir.Join("a.tmp"), dir.Join("pintable.dat"), false),
+            FileError::kExists);
+  EXPECT_EQ(dir.ReadFile("PINTable.dat"), "old");
+  EXPECT_EQ(env.RenameFile(dir.Join("a.tmp"), dir.Join("pintable.dat"), true),
+            FileError::kNone);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.dat"}));
+  EXPECT_EQ(dir.ReadFile("PINTable.dat"), "new");
+  dir.WriteFile("b.tmp", "b");
+  EXPECT_EQ(env.RenameFile(dir.Join("b.tmp"), dir.Join("DLLPINTable.dat"), false),
+            FileError::kNone);
+  EXPECT_EQ(dir.ReadFile("DLLPINTable.dat"), "b");
+  EXPECT_EQ(env.SyncFolder(dir.path()), FileError::kNone);
+  EXPECT_EQ(env.SyncFolder(dir.Join("missing")), FileError::kBadPath);
 }
 
 // A mark written over four bytes or appended: only to the file as it was
@@ -190,12 +270,12 @@ TEST_F(LinuxEnvTest, ReadOnlyFolderIsWrittenInPlaceOnly) {
   const std::string folder = dir.MakeDir("ro");
   dir.WriteFile("ro/t.dat", "old contents, longer than the new");
   ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-  EXPECT_EQ(env.WriteFileAtomic(folder + "/t.dat", "new"), FileError::kNone);
+  EXPECT_EQ(env.WriteFileAtomic(folder + "/t.dat", "new", Expect::kAny), FileError::kNone);
   EXPECT_EQ(dir.ReadFile("ro/t.dat"), "new");
-  EXPECT_EQ(env.WriteFileAtomic(folder + "/n.dat", "n"), FileError::kDenied);
+  EXPECT_EQ(env.WriteFileAtomic(folder + "/n.dat", "n", Expect::kAny), FileError::kDenied);
   EXPECT_EQ(env.RemoveFile(folder + "/t.dat"), FileError::kDenied);
   std::unique_ptr<FileLock> lock;
-  EXPECT_EQ(env.LockFile(folder + "/PINTable.lck", 0, &lock), FileError::kDenied);
+  EXPECT_EQ(env.LockFile(folder + "/PINTable.lck", LockPlace::kLockFile, 0, &lock), FileError::kDenied);
   std::vector<std::string> names;
   ASSERT_TRUE(env.ListFolder(folder, &names));
   EXPECT_EQ(names, std::vector<std::string>{"t.dat"});
@@ -221,40 +301,64 @@ TEST_F(LinuxEnvTest, ListFolderOnlyForAListableFolder) {
 
 TEST_F(LinuxEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
   std::unique_ptr<FileLock> first, second;
-  ASSERT_EQ(env.LockFile(dir.Join("PINTable.lck"), 0, &first), FileError::kNone);
+  ASSERT_EQ(env.LockFile(dir.Join("PINTable.lck"), LockPlace::kLockFile, 0, &first), FileError::kNone);
+  EXPECT_TRUE(first->created());
   // Made for every station's user, whatever the umask.
   EXPECT_EQ(fs::status(dir.Join("PINTable.lck")).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write |
                 fs::perms::group_read | fs::perms::group_write |
                 fs::perms::others_read | fs::perms::others_write);
   // Another holder in this very process, through another spelling: busy.
-  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), 50, &second), FileError::kSharing);
+  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), LockPlace::kLockFile, 50, &second), FileError::kSharing);
   EXPECT_EQ(second, nullptr);
   first.reset();
-  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), 50, &second), FileError::kNone);
+  EXPECT_EQ(env.LockFile(dir.Join("pintable.LCK"), LockPlace::kLockFile, 50, &second), FileError::kNone);
   EXPECT_NE(second, nullptr);
   // No lock at all: a missing folder, a folder in the lock file's place.
   dir.MakeDir("lockdir");
-  EXPECT_NE(env.LockFile(dir.Join("nofolder") + "/PINTable.lck", 50, &first),
+  EXPECT_NE(env.LockFile(dir.Join("nofolder") + "/PINTable.lck", LockPlace::kLockFile, 50, &first),
             FileError::kNone);
-  EXPECT_NE(env.LockFile(dir.Join("lockdir"), 50, &first), FileError::kNone);
-  EXPECT_NE(env.LockFile(dir.Join("lockdir"), 50, &first), FileError::kSharing);
+  EXPECT_NE(env.LockFile(dir.Join("lockdir"), LockPlace::kLockFile, 50, &first), FileError::kNone);
+  EXPECT_NE(env.LockFile(dir.Join("lockdir"), LockPlace::kLockFile, 50, &first), FileError::kSharing);
   EXPECT_EQ(Entries(), (std::set<std::string>{"PINTable.lck", "lockdir"}));
+
+  // A table file's lock: only an existing file this station may write, and
+  // its bytes are no part of it.
+  const std::string table = dir.WriteFile("PINTable.dat", "[Other]\r\n");
+  ASSERT_EQ(env.LockFile(table, LockPlace::kTableFile, 0, &first), FileError::kNone);
+  EXPECT_FALSE(first->created());
+  EXPECT_EQ(env.LockFile(table, LockPlace::kTableFile, 50, &second), FileError::kSharing);
+  EXPECT_EQ(env.WriteInPlace(table, 9, "x", 9), FileError::kNone);
+  first.reset();
+  EXPECT_EQ(env.LockFile(dir.Join("missing.dat"), LockPlace::kTableFile, 0, &first),
+            FileError::kNotFound);
+  RemoveWriteBits("PINTable.dat");
+  EXPECT_EQ(env.LockFile(table, LockPlace::kTableFile, 0, &first), FileError::kDenied);
 }
 
-// What a write cut short leaves is recognised by its name alone, and only
-// such names are: the data folder may hold other files of the site.
+// What a write cut short leaves is recognised by its name, and only names
+// the library makes are: the data folder may hold other files of the site,
+// some shaped alike.
 TEST(TemporaryFileNameTest, NamesMadeAreRecognisedAndNothingElse) {
   std::set<std::string> made;
+  int near_misses_taken = 0;
   for (uint64_t seed = 0; seed < 1000; ++seed) {
     const std::string name = TemporaryFileName(seed);
     EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+    std::string upper = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(IsTemporaryFileName(upper)) << upper;
     made.insert(name);
+    // Any one character changed: prefix, suffix, the check.
+    for (size_t i = 0; i < name.size(); ++i) {
+      std::string other = name;
+      other[i] = other[i] == 'q' ? 'r' : 'q';
+      near_misses_taken += IsTemporaryFileName(other);
+    }
   }
   EXPECT_EQ(made.size(), 1000u);  // neighbouring seeds, different names
-  for (const char* name : {"~ZT0A1b2C.TMP", "~zt000000.tmp"}) {
-    EXPECT_TRUE(IsTemporaryFileName(name)) << name;
-  }
+  // Only a change among the four free characters can keep a valid check.
+  EXPECT_LT(near_misses_taken, 40);
   for (const char* name : {"~zt00000.tmp", "~zt0000000.tmp", "~zt00 000.tmp",
                            "zt000000.tmp", "~zt000000.tmq", "~zt00.00.tmp",
                            "PINTable.dat", ".PINTable.dat.a1b2c3", ""}) {

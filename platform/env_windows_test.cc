@@ -104,7 +104,7 @@ TEST_F(WindowsEnvTest, FileHeldOpenUnsharedIsASharingViolation) {
   EXPECT_EQ(env_.RemoveFile(path), FileError::kSharing);
   EXPECT_EQ(env_.ReadFile(path, &contents), FileError::kSharing);
   EXPECT_EQ(contents, "");
-  EXPECT_EQ(env_.WriteFileAtomic(path, "new"), FileError::kSharing);
+  EXPECT_EQ(env_.WriteFileAtomic(path, "new", Expect::kAny), FileError::kSharing);
   EXPECT_TRUE(env_.FileExists(path));
 }
 
@@ -123,23 +123,21 @@ TEST_F(WindowsEnvTest, ReadFileGivesExactBytesAlsoWhileAnotherStationWrites) {
 
 TEST_F(WindowsEnvTest, WriteFileAtomicReplacesCreatesAndRefuses) {
   std::string path = dir_.WriteFile("PINTable.dat", std::string(5000, 'o'));
-  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_EQ(env_.WriteFileAtomic(path, "short\r\n"), FileError::kNone);
+  ASSERT_EQ(env_.WriteFileAtomic(path, "short\r\n", Expect::kAny), FileError::kNone);
   EXPECT_EQ(dir_.ReadFile("PINTable.dat"), "short\r\n");
-  EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << "hidden mark kept";
 
   std::string fresh = dir_.Join("DLLPINTable.dat");
   for (const char* contents : {"new", ""}) {
-    ASSERT_EQ(env_.WriteFileAtomic(fresh, contents), FileError::kNone);
+    ASSERT_EQ(env_.WriteFileAtomic(fresh, contents, Expect::kAny), FileError::kNone);
     EXPECT_EQ(dir_.ReadFile("DLLPINTable.dat"), contents);
   }
 
   std::string read_only = dir_.WriteFile("readonly.dat", "keep");
   MakeReadOnly(read_only);
-  EXPECT_EQ(env_.WriteFileAtomic(read_only, "lost"), FileError::kDenied);
+  EXPECT_EQ(env_.WriteFileAtomic(read_only, "lost", Expect::kAny), FileError::kDenied);
   EXPECT_EQ(dir_.ReadFile("readonly.dat"), "keep");
-  EXPECT_EQ(env_.WriteFileAtomic(dir_.Join("nofolder\\x.dat"), "x"), FileError::kBadPath);
-  EXPECT_EQ(env_.WriteFileAtomic(dir_.path(), "x"), FileError::kDenied);
+  EXPECT_EQ(env_.WriteFileAtomic(dir_.Join("nofolder\\x.dat"), "x", Expect::kAny), FileError::kBadPath);
+  EXPECT_EQ(env_.WriteFileAtomic(dir_.path(), "x", Expect::kAny), FileError::kDenied);
 
   // No temporary file is left behind, no folder is made.
   EXPECT_EQ(EntryCount(dir_.path()), 3u);
@@ -174,7 +172,7 @@ TEST_F(WindowsEnvTest, WriteFileAtomicFallsBackWhenRenameIsRefused) {
   {
     OpenHandle reader(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(reader.ok());
-    EXPECT_EQ(env_.WriteFileAtomic(path, "new"), FileError::kNone);
+    EXPECT_EQ(env_.WriteFileAtomic(path, "new", Expect::kAny), FileError::kNone);
   }
   EXPECT_EQ(dir_.ReadFile("PINTable.dat"), "new");
   EXPECT_EQ(EntryCount(dir_.path()), 1u) << "temporary file removed";
@@ -206,15 +204,46 @@ TEST_F(WindowsEnvTest, FolderQueries) {
   }
 }
 
+// A reparse point (a symbolic link) in a file's place is never followed,
+// written through, replaced or removed.
+TEST_F(WindowsEnvTest, ReparsePointsAreRefusedAndLeftAlone) {
+  const std::string outside = dir_.WriteFile("outside.dat", "[Other]\r\n");
+  const std::string folder = dir_.MakeDir("data");
+  const std::string link = folder + "\\PINTable.dat";
+  // Bound at run time: the build targets systems older than the call.
+  using CreateLinkFn = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  const auto create_link = reinterpret_cast<CreateLinkFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+  if (create_link == nullptr || !create_link(link.c_str(), outside.c_str(), 0)) {
+    GTEST_SKIP() << "no symbolic links here (error " << GetLastError() << ")";
+  }
+  const DWORD attrs = GetFileAttributesA(link.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    GTEST_SKIP() << "links here are not reparse points";
+  }
+  std::string contents;
+  std::unique_ptr<WritableFile> file;
+  std::unique_ptr<FileLock> lock;
+  EXPECT_EQ(env_.ReadFile(link, &contents), FileError::kLink);
+  EXPECT_EQ(env_.RemoveFile(link), FileError::kLink);
+  EXPECT_EQ(env_.OpenForWrite(link, Creation::kExisting, &file), FileError::kLink);
+  EXPECT_EQ(env_.WriteFileAtomic(link, "x", Expect::kAny), FileError::kLink);
+  EXPECT_EQ(env_.WriteInPlace(link, 0, "x", 9), FileError::kLink);
+  EXPECT_EQ(env_.LockFile(link, LockPlace::kLockFile, 0, &lock), FileError::kLink);
+  EXPECT_EQ(env_.LockFile(link, LockPlace::kTableFile, 0, &lock), FileError::kLink);
+  EXPECT_EQ(dir_.ReadFile("outside.dat"), "[Other]\r\n");
+  EXPECT_NE(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // The table lock between stations: one holder at a time, also between two
 // opens in one process; released with the object.
 TEST_F(WindowsEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
   std::string path = dir_.Join("PINTable.lck");
   std::unique_ptr<FileLock> first, second;
   {
-    ASSERT_EQ(env_.LockFile(path, 1000, &first), FileError::kNone);
+    ASSERT_EQ(env_.LockFile(path, LockPlace::kLockFile, 1000, &first), FileError::kNone);
     EXPECT_TRUE(env_.FileExists(path)) << "a missing lock file is made";
-    EXPECT_EQ(env_.LockFile(path, 30, &second), FileError::kSharing)
+    EXPECT_EQ(env_.LockFile(path, LockPlace::kLockFile, 30, &second), FileError::kSharing)
         << "held: the wait ends";
     EXPECT_EQ(second, nullptr);
     EXPECT_EQ(env_.CheckWritable(dir_.WriteFile("other.dat", "x")),
@@ -222,32 +251,47 @@ TEST_F(WindowsEnvTest, LockFileExcludesOtherHoldersUntilReleased) {
         << "other files are not affected";
     first.reset();
   }
-  EXPECT_EQ(env_.LockFile(path, 0, &second), FileError::kNone)
+  EXPECT_EQ(env_.LockFile(path, LockPlace::kLockFile, 0, &second), FileError::kNone)
       << "released with the object";
   second.reset();
 
   // A holder that lets go in time hands the lock to the waiter.
-  ASSERT_EQ(env_.LockFile(path, 0, &first), FileError::kNone);
+  ASSERT_EQ(env_.LockFile(path, LockPlace::kLockFile, 0, &first), FileError::kNone);
   std::thread release([&] {
     Sleep(200);
     first.reset();
   });
-  EXPECT_EQ(env_.LockFile(path, 5000, &second), FileError::kNone)
+  EXPECT_EQ(env_.LockFile(path, LockPlace::kLockFile, 5000, &second), FileError::kNone)
       << "granted when released";
   release.join();
   second.reset();
 
   // A lock file that may no longer be written still serves.
   MakeReadOnly(path);
-  EXPECT_EQ(env_.LockFile(path, 0, &first), FileError::kNone);
+  EXPECT_EQ(env_.LockFile(path, LockPlace::kLockFile, 0, &first), FileError::kNone);
   first.reset();
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-  EXPECT_NE(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0, &first),
+  EXPECT_NE(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), LockPlace::kLockFile, 0, &first),
             FileError::kNone);
-  EXPECT_NE(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), 0, &first),
+  EXPECT_NE(env_.LockFile(dir_.Join("nofolder\\PINTable.lck"), LockPlace::kLockFile, 0, &first),
             FileError::kSharing);
   EXPECT_FALSE(env_.FolderExists(dir_.Join("nofolder")));
+
+  // A table file's lock: an existing file this station may write, locked
+  // past its bytes, which others still read and write.
+  const std::string table = dir_.WriteFile("PINTable.dat", "[Other]\r\n");
+  ASSERT_EQ(env_.LockFile(table, LockPlace::kTableFile, 0, &first), FileError::kNone);
+  EXPECT_EQ(env_.LockFile(table, LockPlace::kTableFile, 30, &second), FileError::kSharing);
+  std::string contents;
+  EXPECT_EQ(env_.ReadFile(table, &contents), FileError::kNone);
+  EXPECT_EQ(env_.WriteInPlace(table, 9, "x", 9), FileError::kNone);
+  first.reset();
+  EXPECT_EQ(env_.LockFile(dir_.Join("missing.dat"), LockPlace::kTableFile, 0, &first),
+            FileError::kNotFound);
+  MakeReadOnly(table);
+  EXPECT_EQ(env_.LockFile(table, LockPlace::kTableFile, 0, &first), FileError::kDenied);
+  SetFileAttributesA(table.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // An Env that forwards every call to another one, so that a wrapper overrides
 // only what it changes (the simulated clock of the demo, the test doubles).
+// WriteFileAtomic and WriteInPlace are not forwarded: they run here, over
+// this wrapper's own file operations, so that a wrapper of those sees every
+// step of a write.
 #ifndef ZOLT_PLATFORM_ENV_WRAPPER_H_
 #define ZOLT_PLATFORM_ENV_WRAPPER_H_
 
@@ -19,6 +22,10 @@ class EnvWrapper : public Env {
   LocalTime Now() override { return target_.Now(); }
   void Notify(const std::string& caption, const std::string& text) override {
     target_.Notify(caption, text);
+  }
+  int LastOsError() override { return target_.LastOsError(); }
+  std::string OsErrorText(int code) override {
+    return target_.OsErrorText(code);
   }
   FileError CheckWritable(const std::string& path) override {
     return target_.CheckWritable(path);
@@ -43,18 +50,20 @@ class EnvWrapper : public Env {
                            std::string* contents) override {
     return target_.ReadIfWritable(path, contents);
   }
-  FileError WriteFileAtomic(const std::string& path,
-                            const std::string& contents) override {
-    return target_.WriteFileAtomic(path, contents);
+  FileError OpenForWrite(const std::string& path, Creation creation,
+                         std::unique_ptr<WritableFile>* file) override {
+    return target_.OpenForWrite(path, creation, file);
   }
-  FileError WriteInPlace(const std::string& path, std::uint64_t offset,
-                         std::string_view bytes,
-                         std::uint64_t expected_size) override {
-    return target_.WriteInPlace(path, offset, bytes, expected_size);
+  FileError RenameFile(const std::string& from, const std::string& to,
+                       bool replace) override {
+    return target_.RenameFile(from, to, replace);
   }
-  FileError LockFile(const std::string& path, int timeout_ms,
+  FileError SyncFolder(const std::string& folder) override {
+    return target_.SyncFolder(folder);
+  }
+  FileError LockFile(const std::string& path, LockPlace place, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override {
-    return target_.LockFile(path, timeout_ms, lock);
+    return target_.LockFile(path, place, timeout_ms, lock);
   }
   std::size_t MaxPathLength() const override {
     return target_.MaxPathLength();

@@ -2,9 +2,9 @@
 #ifndef ZOLT_PLATFORM_LINUX_PATHS_H_
 #define ZOLT_PLATFORM_LINUX_PATHS_H_
 
-#include <cstdint>
+#include <sys/types.h>
+
 #include <string>
-#include <string_view>
 
 #include "platform/env.h"
 
@@ -23,14 +23,25 @@ std::string ResolveName(const std::string& path);
 // path already known to be missing as spelled.
 std::string MatchCase(const std::string& path);
 
+// Opens `path`, or, when no entry is spelled so, the entry of its folder
+// whose name matches without regard to case. *real is the path opened (or
+// tried last). The folder is searched only after a miss, so an exact name
+// costs one system call. O_NOFOLLOW in `flags` refuses a link (ELOOP).
+int OpenCased(const std::string& path, int flags, std::string* real);
+
+// errno after a failed open/unlink/stat of `path`, as the Windows causes
+// (ENOENT for a file whose folder is missing is a bad path). Remembers
+// `err` as this thread's last error (LastOsError).
+FileError FailureOf(const std::string& path, int err);
+// The same without the path: ENOENT is a bad path.
+FileError CauseOfWrite(int err);
+// This thread's last error of the Env, and setting it.
+int LastErrno();
+void RememberErrno(int err);
+
 // Whether another process holds an exclusive flock on the open file, after
 // the brief retries a sharing violation gets on Windows.
 bool HeldElsewhere(int fd);
-
-// WriteInPlace on an open file: the size check, the refusals of
-// WriteReplacing, the write at `offset` and its flush.
-FileError WriteAt(int fd, uint64_t offset, std::string_view bytes,
-                  uint64_t expected_size);
 
 // Windows marks a file or folder read-only with an attribute that even an
 // administrator must respect; here a file or folder without any write bit
@@ -39,15 +50,11 @@ bool HasNoWriteBits(const std::string& path);
 // Whether files may be made and removed in the folder that holds `path`.
 bool FolderOfIsReadOnly(const std::string& path);
 
-// Replaces the file at `path` with `contents`: a temporary file in the same
-// folder, flushed to disk and renamed over the target, then the folder
-// synced; when the temporary file or the rename is refused, the file is
-// rewritten in place and flushed. The target's permission bits are kept. A
-// file without write bits, or a new file in a folder without them, is
-// refused (kDenied); a file that another process holds with an exclusive
-// flock (the Linux form of a file held open without sharing) gives
-// kSharing; a missing folder gives kBadPath.
-FileError WriteReplacing(const std::string& path, const std::string& contents);
+// The permission bits of a new file in `folder`: read and write for its
+// owner, and for the group and for others as far as the folder lets them
+// read and write (write in the folder gives read and write on the file), so
+// that every account that may write the folder may write the file.
+mode_t NewFileMode(const std::string& folder);
 
 }  // namespace zolt
 

@@ -479,10 +479,15 @@ std::string ProfileFile::Serialize() const {
   return text;
 }
 
-FileError ProfileFile::Save(Env& env, const std::string& path) {
+FileError ProfileFile::Save(Env& env, const std::string& path, Expect expect,
+                            std::string* written) {
   if (!changed_) return FileError::kNone;
-  FileError error = env.WriteFileAtomic(path, Serialize());
-  if (error == FileError::kNone) changed_ = false;
+  std::string bytes = Serialize();
+  FileError error = env.WriteFileAtomic(path, bytes, expect);
+  if (error == FileError::kNone) {
+    changed_ = false;
+    if (written != nullptr) *written = std::move(bytes);
+  }
   return error;
 }
 

@@ -90,8 +90,10 @@ class ProfileFile {
 
   // Writes the profile back through env (atomically) when it changed; kNone
   // when nothing needed writing. After a failed write the profile stays
-  // changed.
-  FileError Save(Env& env, const std::string& path);
+  // changed. `expect` is WriteFileAtomic's; `written`, when not null,
+  // receives the bytes written (left as it was when nothing was).
+  FileError Save(Env& env, const std::string& path,
+                 Expect expect = Expect::kAny, std::string* written = nullptr);
 
  private:
   struct Impl;

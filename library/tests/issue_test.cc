@@ -115,6 +115,9 @@ TEST_F(IssueTest, ImpossibleSystemDatesIssueNothing) {
                {At(2010, 0, 15, 12, 0), Code::kMonth}, {At(2010, 6, 32, 12, 0), Code::kDay}};
   for (const Case& c : cases) {
     SCOPED_TRACE(ToInt(c.code));
+    // Each date on tables of its own: tables are never rebuilt backwards.
+    fs::remove(site.DataFile("PINTable.dat"));
+    fs::remove(site.DataFile("DLLPINTable.dat"));
     site.env.SetTime(c.now);
     const int32_t core = Query(1);  // the query never checks
     ASSERT_GT(core, 0);
@@ -182,8 +185,8 @@ TEST_F(IssueTest, CostOfACall) {
   site.env.ResetCounts();
   ASSERT_GT(Issue(1), 0);
   // The build writes each file once (date keys and table together), the
-  // mark once more.
-  expect_counts(1, 2, 0);
+  // mark once more, in place.
+  expect_counts(1, 2, 1);
   ASSERT_GT(Issue(1), 0);  // hot: current tables, the marks written in place
   expect_counts(1, 1, 1);
   ASSERT_GT(Query(1), 0);

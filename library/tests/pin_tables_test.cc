@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,18 @@ class PinTablesTest : public ::testing::Test {
     EXPECT_EQ(LoadSettings(site.env, caller, 1, &s), Code::kOk);
     return s;
   }
-  Code Refresh(Caller caller, PinTables* tables = nullptr) {
-    PinTables scratch;
-    return RefreshPinTables(site.env, Loaded(caller), caller, tables ? tables : &scratch);
+  // A new call of `caller`'s over the settings, kept for the steps after.
+  TableCall& NewCall(Caller caller) {
+    loaded = Loaded(caller);
+    call = std::make_unique<TableCall>(site.env, loaded, caller, &why);
+    return *call;
   }
+  Code Refresh(Caller caller) { return RefreshPinTables(NewCall(caller)); }
 
   Site site;
+  LibrarySettings loaded;
+  Refusal why;
+  std::unique_ptr<TableCall> call;
   SiteSettings settings;
   const std::vector<int32_t> today = ReferenceTable(settings, kNoon);
 };
@@ -119,6 +126,7 @@ TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
   using enum Code;
   using enum FileError;
   constexpr char kPin[] = "PINTable.dat", kDll[] = "DLLPINTable.dat";
+  constexpr int kMissing = -2;  // no such file
   struct Case {
     const char* name;
     int table_day;  // of PINTable.dat; -1: no LastPINRunDay at all
@@ -130,16 +138,18 @@ TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
   } cases[] = {
       {"pin denied", 14, 14, kPin, kDenied, kDeleteDenied, kDeleteDenied},
       {"dll denied", 14, 14, kDll, kDenied, kDeleteDenied, kDeleteDenied},
-      {"pin not found", 14, 14, kPin, kNotFound, kOk, kTableNotFound},
-      {"dll not found", 14, 14, kDll, kNotFound, kOk, kTableNotFound},
+      {"dll missing", 14, kMissing, kDll, kNone, kOk, kTableNotFound},
+      // The platform says "not found" of a file that is there: the new
+      // table is never written over it.
+      {"pin said missing", 14, 14, kPin, kNotFound, kUndetermined, kTableNotFound},
       {"pin bad path", 14, 14, kPin, kBadPath, kOk, kTableBadPath},
       {"dll bad path", 14, 14, kDll, kBadPath, kOk, kTableBadPath},
-      {"no day, not found", -1, 14, kPin, kNotFound, kOk, kOk},
       {"no day, bad path", -1, 14, kDll, kBadPath, kOk, kOk},
       {"sharing", 14, 14, kPin, kSharing, kOk, kOk},
       {"other", 14, 14, kDll, kOther, kOk, kOk},
+      {"a link", 14, 14, kPin, kLink, kUndetermined, kUndetermined},
       {"library only, denied", 15, 14, kDll, kDenied, kDeleteDenied, kDeleteDenied},
-      {"library only, not found", 15, 14, kDll, kNotFound, kOk, kOk},
+      {"library only, missing", 15, kMissing, kDll, kNone, kOk, kOk},
       {"library only, bad path", 15, 14, kDll, kBadPath, kOk, kOk},
       // The deletion fails for a cause that carries on, so the old section
       // must be removed by a write, and that write fails: the query stops.
@@ -157,8 +167,12 @@ TEST_F(PinTablesTest, FailedDeletionsAndEmptyingAtANewDay) {
       SCOPED_TRACE(std::string(c.name) + (query ? " (query)" : " (issue)"));
       site.env.ClearFailures();
       site.WriteData("PINTable.dat", TableFile(c.table_day, "5=270E\r\n"));
-      site.WriteData("DLLPINTable.dat", TableFile(c.library_day, "6=1234\r\n"));
-      site.env.FailRemove(c.failing_file, c.cause);
+      if (c.library_day == kMissing) {
+        std::filesystem::remove(site.DataFile("DLLPINTable.dat"));
+      } else {
+        site.WriteData("DLLPINTable.dat", TableFile(c.library_day, "6=1234\r\n"));
+      }
+      if (c.cause != kNone) site.env.FailRemove(c.failing_file, c.cause);
       if (c.write_cause != kNone) site.env.FailWrite(c.failing_file, c.write_cause);
       const Code expected = query ? c.query : c.zolt;
       EXPECT_EQ(Refresh(caller), expected);
@@ -185,15 +199,13 @@ class FindFreeSlotTest : public PinTablesTest {
     std::vector<int32_t> library = today;
     for (int slot : {1, 2, 3, 4, 5, 716, 717, 718, 719, 720}) library[slot] = kTakenMark;
     site.WriteData("DLLPINTable.dat", FreshLibraryFile(library, kNoon));
-    ASSERT_EQ(Refresh(Caller::kSoldOutQuery, &tables), Code::kOk);
+    ASSERT_EQ(Refresh(Caller::kSoldOutQuery), Code::kOk);
   }
   Code Find(const LocalTime& now, int32_t expiry, FreeSlot* found) {
-    LibrarySettings s = Loaded(Caller::kSoldOutQuery);
-    s.PINExpiry = expiry;
+    loaded.PINExpiry = expiry;
     site.env.SetTime(now);
-    return FindFreeSlot(site.env, s, Caller::kSoldOutQuery, &tables, found);
+    return FindFreeSlot(*call, found);
   }
-  PinTables tables;
 };
 
 TEST_F(FindFreeSlotTest, NewestFreeSlotOfTheWindowWins) {
@@ -228,7 +240,7 @@ TEST_F(FindFreeSlotTest, NewestFreeSlotOfTheWindowWins) {
   EXPECT_EQ(site.ReadData("DLLPINTable.dat"), library);  // nothing rebuilt
 
   // Marking writes the taken mark into both files, over the old value.
-  ASSERT_EQ(MarkSlotTaken(site.env, 721, &tables), Code::kOk);
+  ASSERT_EQ(MarkSlotTaken(*call, 721), Code::kOk);
   EXPECT_NE(site.ReadData("PINTable.dat").find("\r\n721=270E\r\n"), std::string::npos);
   EXPECT_NE(site.ReadData("DLLPINTable.dat").find("\r\n721=270E\r\n"), std::string::npos);
 }
@@ -275,7 +287,7 @@ TEST_F(FindFreeSlotTest, DamagedLibraryTableIsRebuiltBeforeAnyPin) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     site.WriteData("DLLPINTable.dat", c.library);
-    ASSERT_EQ(Refresh(Caller::kZoltResult, &tables), Code::kOk);
+    ASSERT_EQ(Refresh(Caller::kZoltResult), Code::kOk);
     FreeSlot found;
     ASSERT_EQ(Find(At(2010, 6, 15, 12, 1), 10, &found), Code::kOk);
     EXPECT_EQ(found.slot, c.slot);
@@ -288,11 +300,11 @@ TEST_F(FindFreeSlotTest, DamagedLibraryTableIsRebuiltBeforeAnyPin) {
 TEST_F(FindFreeSlotTest, MarkThatCannotBeWrittenIsReported) {
   const std::string marks = site.ReadData("PINTable.dat");
   site.env.FailWrite("DLLPINTable.dat", FileError::kSharing);
-  EXPECT_EQ(MarkSlotTaken(site.env, 721, &tables), Code::kTablesUnwritable);
+  EXPECT_EQ(MarkSlotTaken(*call, 721), Code::kTablesUnwritable);
   EXPECT_EQ(site.ReadData("PINTable.dat"), marks);  // the second is not tried
   site.env.ClearFailures();
   site.env.FailWrite("PINTable.dat", FileError::kDenied);
-  EXPECT_EQ(MarkSlotTaken(site.env, 721, &tables), Code::kTablesUnwritable);
+  EXPECT_EQ(MarkSlotTaken(*call, 721), Code::kTablesUnwritable);
   EXPECT_NE(site.ReadData("DLLPINTable.dat").find("\r\n721=270E\r\n"), std::string::npos);
   EXPECT_EQ(site.ReadData("PINTable.dat"), marks);
 }

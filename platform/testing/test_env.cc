@@ -109,10 +109,13 @@ int TestEnv::writes_in_place(const std::string& name) const {
 }
 
 FileError TestEnv::WriteFileAtomic(const std::string& path,
-                                   const std::string& contents) {
+                                   const std::string& contents,
+                                   Expect expect) {
   ++writes_[Key(path)];
   FileError e = Injected(fail_write_, path);
-  return e != FileError::kNone ? e : EnvWrapper::WriteFileAtomic(path, contents);
+  return e != FileError::kNone
+             ? e
+             : EnvWrapper::WriteFileAtomic(path, contents, expect);
 }
 
 }  // namespace zolt

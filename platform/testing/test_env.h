@@ -74,7 +74,8 @@ class TestEnv : public EnvWrapper {
   FileError ReadIfWritable(const std::string& path,
                            std::string* contents) override;
   FileError WriteFileAtomic(const std::string& path,
-                            const std::string& contents) override;
+                            const std::string& contents,
+                            Expect expect) override;
   FileError WriteInPlace(const std::string& path, std::uint64_t offset,
                          std::string_view bytes,
                          std::uint64_t expected_size) override;
