@@ -86,36 +86,47 @@ FileError Delete(Env& env, TableFile* file) {
   return e;
 }
 
-// Empties the [PINTable] section and writes the file out when that changed
-// it.
-FileError EmptyTableSection(Env& env, TableFile* file) {
-  file->profile().RemoveSection(kTableSection);
-  return file->Save(env);
-}
-
-// Stamps both files with today, computes the table and writes it: every
-// slot into DLLPINTable.dat, the marks into PINTable.dat as well. Each file
-// is written once, with its date and its table together, so that no reader
-// and no crash ever meets a file dated today without its table. kOk only
-// when both files are on disk as built.
-Code BuildAndWrite(TableCall& c, const LocalTime& today) {
+// Builds today's table and writes it: every slot into DLLPINTable.dat, the
+// marks into PINTable.dat as well, each file stamped with today's date. A
+// file whose deletion failed still holds an earlier day's [PINTable]; that
+// section goes in the same write (the emptying). When PINTable.dat is kept
+// (`keep_marks`, the library table alone rebuilt), its taken marks go into
+// the new library table too, so that every mark stays in both files.
+//
+// Each file is written once, with its date and its table together, so that
+// no reader and no crash ever meets a file dated today without its table.
+// PINTable.dat goes first: where this call found it missing it is made new,
+// never over one that is there after all, and the refusal then comes
+// before DLLPINTable.dat is touched. kOk only when both are on disk as
+// built. `left` names the files whose deletion failed: for the query a
+// failed write of one of them is the failed emptying (-630).
+Code BuildAndWrite(TableCall& c, const LocalTime& today, bool keep_marks,
+                   const std::vector<TableFile*>& left = {}) {
   PinTables* t = &c.tables;
+  if (!keep_marks) t->pin.profile().RemoveSection(kTableSection);
+  t->dll.profile().RemoveSection(kTableSection);
   SetRunDate(today, &t->pin);
   SetRunDate(today, &t->dll);
   auto values = std::make_unique<int32_t[]>(kSlotCount);
   ComputeTable(c.env, c.settings, values.get());
   for (int slot = 0; slot < kSlotCount; ++slot) {
     std::string key = SlotKey(slot);
-    std::string text = TableText(values[slot]);
-    t->dll.profile().SetString(kTableSection, key, text);
-    if (IsMark(values[slot])) t->pin.profile().SetString(kTableSection, key, text);
+    const int32_t v = values[slot];
+    const bool taken = keep_marks && !IsMark(v) &&
+                       ParseHex(t->pin.Slot(slot, "0")) != 0;
+    t->dll.profile().SetString(kTableSection, key, TableText(taken ? kTakenMark : v));
+    if (IsMark(v)) t->pin.profile().SetString(kTableSection, key, TableText(v));
   }
-  for (TableFile* f : {&t->dll, &t->pin}) {
+  for (TableFile* f : {&t->pin, &t->dll}) {
     const FileError e = f->Save(c.env);
-    if (e != FileError::kNone) {
-      return c.Refuse(Code::kUndetermined, "writing the rebuilt PIN table",
-                      f->path(), e);
+    if (e == FileError::kNone) continue;
+    const bool emptying = std::find(left.begin(), left.end(), f) != left.end();
+    if (emptying && c.caller == Caller::kSoldOutQuery) {
+      return c.Refuse(Code::kTableEmpty,
+                      "emptying the PIN table of an earlier day", f->path(), e);
     }
+    return c.Refuse(Code::kUndetermined, "writing the rebuilt PIN table",
+                    f->path(), e);
   }
   return Code::kOk;
 }
@@ -147,17 +158,14 @@ Code RebuildBoth(TableCall& c, int32_t table_day, const LocalTime& today) {
                       "deleting the PIN table of an earlier day", path, e);
     }
   }
-  // Where a deletion failed for another cause the old table is still
-  // there: its [PINTable] section is emptied instead (the old day's marks
-  // are of no use today).
+  // Where a deletion failed for another cause the old table may still be
+  // there: the rebuild's write empties its [PINTable] section (the old
+  // day's marks are of no use today).
+  std::vector<TableFile*> left;
   for (TableFile* f : {&c.tables.pin, &c.tables.dll}) {
-    e = EmptyTableSection(c.env, f);
-    if (e != FileError::kNone && query) {
-      return c.Refuse(Code::kTableEmpty,
-                      "emptying the PIN table of an earlier day", f->path(), e);
-    }
+    if (f->exists()) left.push_back(f);
   }
-  return BuildAndWrite(c, today);
+  return BuildAndWrite(c, today, /*keep_marks=*/false, left);
 }
 
 // The library table alone is stale: PINTable.dat keeps today's marks.
@@ -174,8 +182,7 @@ Code RebuildLibraryTable(TableCall& c, const LocalTime& today) {
                     "deleting the stale library table (a link is never "
                     "followed or removed)", dll.path(), e);
   }
-  EmptyTableSection(c.env, &dll);
-  return BuildAndWrite(c, today);
+  return BuildAndWrite(c, today, /*keep_marks=*/true);
 }
 
 // Rebuilds what is not today's: both files at a new day, else the library

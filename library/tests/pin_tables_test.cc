@@ -87,6 +87,10 @@ TEST_F(PinTablesTest, StaleTablesAreRebuiltAndCurrentOnesKept) {
   const std::string marks_today = FreshMarksFile(today, kNoon) + "720=270E\r\n";
   const std::string fresh_library = FreshLibraryFile(today, kNoon);
   const std::string fresh_marks = FreshMarksFile(today, kNoon);
+  // A library table rebuilt beside today's marks carries them too.
+  std::vector<int32_t> taken_720 = today;
+  taken_720[720] = kTakenMark;
+  const std::string marked_library = FreshLibraryFile(taken_720, kNoon);
   struct Case {
     const char* name;
     std::string marks, library;  // "<missing>": no such file
@@ -96,9 +100,9 @@ TEST_F(PinTablesTest, StaleTablesAreRebuiltAndCurrentOnesKept) {
        fresh_marks, fresh_library},
       {"the same day of an earlier month", FreshMarksFile(ReferenceTable(settings, may), may),
        FreshLibraryFile(ReferenceTable(settings, may), may), fresh_marks, fresh_library},
-      {"library missing", marks_today, "<missing>", marks_today, fresh_library},
+      {"library missing", marks_today, "<missing>", marks_today, marked_library},
       {"library of yesterday", marks_today, TableFile(14, "720=1111\r\n"), marks_today,
-       fresh_library},
+       marked_library},
       // A station that records the day of the month only: current on that day.
       {"undated, today's day", TableFile(15, "5=270E\r\n"), TableFile(15, "6=1234\r\n"),
        TableFile(15, "5=270E\r\n"), TableFile(15, "6=1234\r\n")},
@@ -283,7 +287,10 @@ TEST_F(FindFreeSlotTest, DamagedLibraryTableIsRebuiltBeforeAnyPin) {
          return f.erase(at, 10);
        }(), false},
   };
-  const std::string marks = site.ReadData("PINTable.dat");
+  // Rebuilt, it carries the slots PINTable.dat takes (any non-zero entry).
+  std::vector<int32_t> taken = today;
+  for (int slot = 710; slot <= 715; ++slot) taken[slot] = kTakenMark;
+  const std::string rebuilt = FreshLibraryFile(taken, kNoon);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     site.WriteData("DLLPINTable.dat", c.library);
@@ -292,7 +299,7 @@ TEST_F(FindFreeSlotTest, DamagedLibraryTableIsRebuiltBeforeAnyPin) {
     ASSERT_EQ(Find(At(2010, 6, 15, 12, 1), 10, &found), Code::kOk);
     EXPECT_EQ(found.slot, c.slot);
     EXPECT_EQ(found.value, today[static_cast<size_t>(c.slot)]);
-    EXPECT_EQ(site.ReadData("DLLPINTable.dat"), c.rebuilt ? fresh : c.library);
+    EXPECT_EQ(site.ReadData("DLLPINTable.dat"), c.rebuilt ? rebuilt : c.library);
     EXPECT_NE(site.ReadData("PINTable.dat").find("715=1\r\n"), std::string::npos);
   }
 }
