@@ -16,6 +16,7 @@
 #       [-DWINDOWS_PATHS=ON] [-DXVFB=ON] [-DSIMULATED_TIME="2010-06-15 10:00"]
 #       [-DARGS=a;b] [-DENV=NAME=value;...] [-DTIMEOUT=seconds]
 #       [-DPICTURE_OUT=file.png] [-DREAD_ONLY_DATA=ON]
+#       [-DPREPARE_ARGS=a;b] [-DPREPARE_REMOVE=data/x;...]
 #       -P run_in_station.cmake
 # With WINDOWS_PATHS the paths are written as Wine sees them (drive Z: is
 # the Linux root); with XVFB the program runs on a virtual X display. With
@@ -23,7 +24,9 @@
 # station) and its log are collected, the picture converted to PNG. With
 # READ_ONLY_DATA the data folder is made immutable (chattr +i, which stops
 # root too) for the run and ZOLT_DATA_READ_ONLY is set; where that is not
-# allowed the run prints "SKIPPED:" and ends.
+# allowed the run prints "SKIPPED:" and ends. PREPARE_ARGS runs the program
+# once with those arguments before (and before the data folder is made
+# immutable), then PREPARE_REMOVE removes those files of the station.
 foreach(var PROGRAM STATION)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_in_station.cmake: ${var} is not set")
@@ -84,6 +87,19 @@ if(XVFB)
   set(launcher ${XVFB_RUN} -a -s "-screen 0 1024x768x24")
 endif()
 
+get_filename_component(program_name "${PROGRAM}" NAME)
+if(DEFINED PREPARE_ARGS)
+  execute_process(
+    COMMAND ${launcher} ${EMULATOR} "${STATION}/${program_name}" ${PREPARE_ARGS}
+    WORKING_DIRECTORY "${STATION}" TIMEOUT ${TIMEOUT} RESULT_VARIABLE prc)
+  if(NOT prc EQUAL 0)
+    message(FATAL_ERROR "${program_name} ${PREPARE_ARGS} failed: ${prc}")
+  endif()
+  foreach(name IN LISTS PREPARE_REMOVE)
+    file(REMOVE "${STATION}/${name}")
+  endforeach()
+endif()
+
 if(READ_ONLY_DATA)
   execute_process(COMMAND chattr +i "${STATION}/data" RESULT_VARIABLE crc ERROR_QUIET)
   if(NOT crc EQUAL 0)
@@ -93,7 +109,6 @@ if(READ_ONLY_DATA)
   set(ENV{ZOLT_DATA_READ_ONLY} 1)
 endif()
 
-get_filename_component(program_name "${PROGRAM}" NAME)
 execute_process(
   COMMAND ${launcher} ${EMULATOR} "${STATION}/${program_name}" ${ARGS}
   WORKING_DIRECTORY "${STATION}"

@@ -10,8 +10,10 @@
 #include "library/expiry_text.h"
 #include "library/pin_tables.h"
 #include "library/settings.h"
+#include "library/table_lock.h"
 #include "library/tests/site.h"
 #include "library/zolt.h"
+#include "platform/testing/fault_env.h"
 
 namespace zolt {
 namespace {
@@ -191,6 +193,73 @@ TEST_F(IssueTest, CostOfACall) {
   expect_counts(1, 1, 1);
   ASSERT_GT(Query(1), 0);
   expect_counts(1, 0, 0);
+}
+
+// Around midnight a station whose clock is still on the old day meets
+// tables that another station built for the new one: it refuses, and
+// rebuilds nothing, so that the new day's PINs are never issued again.
+TEST_F(IssueTest, TablesOfALaterDateAreNeverRebuiltBackwards) {
+  site.env.SetTime(At(2010, 6, 16, 0, 1));
+  const int32_t first = Issue(1);
+  ASSERT_GT(first, 0);
+  const std::string tables = site.ReadData("PINTable.dat") + site.ReadData("DLLPINTable.dat");
+  site.env.SetTime(At(2010, 6, 15, 23, 58));
+  Refusal why;
+  Buffer buffer;
+  EXPECT_EQ(IssuePin(site.env, 1, buffer.bytes, &why), ToInt(Code::kUndetermined));
+  EXPECT_NE(why.step.find("clock is behind the tables"), std::string::npos) << why.step;
+  EXPECT_EQ(Query(1), ToInt(Code::kUndetermined));
+  EXPECT_TRUE(buffer.Untouched());
+  EXPECT_EQ(site.ReadData("PINTable.dat") + site.ReadData("DLLPINTable.dat"), tables);
+  site.env.SetTime(At(2010, 6, 16, 0, 1));
+  const int32_t second = Issue(1);
+  EXPECT_GT(second, 0);
+  EXPECT_NE(second, first);
+}
+
+// The table lock fails, beside a live holder of it: only a file system that
+// positively keeps no locks lets the call go on unlocked, and a data folder
+// where this station may make no PINTable.lck lets it lock PINTable.dat.
+// Every other failure refuses.
+TEST_F(IssueTest, LockFailuresRefuseUnlessTheFileSystemKeepsNoLocks) {
+  ASSERT_GT(Issue(1), 0);
+  FaultEnv probe(site.env);
+  probe.Arm(-1, FileError::kNone, false);
+  ASSERT_GT(IssuePin(probe, 1, Buffer().bytes), 0);
+  int lock_op = -1;
+  for (size_t i = 0; i < probe.ops().size(); ++i) {
+    if (probe.ops()[i].op == FaultEnv::Op::kLockFile) lock_op = static_cast<int>(i);
+    if (lock_op >= 0) break;
+  }
+  ASSERT_GE(lock_op, 0);
+  struct Case {
+    FileError error;
+    bool sells;
+  } cases[] = {
+      {FileError::kOther, false},  {FileError::kLink, false},   {FileError::kNotFound, false},
+      {FileError::kSharing, false}, {FileError::kNoLocks, true}, {FileError::kDenied, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(FileErrorName(c.error));
+    std::unique_ptr<FileLock> holder;
+    if (!c.sells) {
+      ASSERT_EQ(Env::Default().LockFile(site.DataFile("PINTable.lck"), LockPlace::kLockFile, 0,
+                                        &holder),
+                FileError::kNone);
+    }
+    const std::string tables = site.ReadData("PINTable.dat") + site.ReadData("DLLPINTable.dat");
+    FaultEnv fault(site.env);
+    fault.Arm(lock_op, c.error, false);
+    Refusal why;
+    const int32_t r = IssuePin(fault, 1, Buffer().bytes, &why);
+    if (c.sells) {
+      EXPECT_GT(r, 0);
+    } else {
+      EXPECT_EQ(r, ToInt(Code::kUndetermined));
+      EXPECT_EQ(why.error, c.error);
+      EXPECT_EQ(site.ReadData("PINTable.dat") + site.ReadData("DLLPINTable.dat"), tables);
+    }
+  }
 }
 
 }  // namespace

@@ -11,11 +11,21 @@ namespace zolt {
 // owner's back on), which the Linux Env treats alike for files and folders.
 bool SetReadOnly(const std::string& path, bool read_only);
 
-// Holds a file open as another program that shares only reading would
-// (on Linux: with an exclusive flock), until destroyed.
+// The threads and open files (handles on Windows) of this process.
+struct ProcessResources {
+  int threads = 0;
+  int files = 0;
+  bool operator==(const ProcessResources&) const = default;
+};
+ProcessResources CountProcessResources();
+
+// Holds a file open as another program that shares only reading would, or
+// (with `share_reading` false) one that shares nothing, as a virus scanner
+// or a backup agent may (on Linux both with an exclusive flock), until
+// destroyed.
 class FileHolder {
  public:
-  explicit FileHolder(const std::string& path);
+  explicit FileHolder(const std::string& path, bool share_reading = true);
   ~FileHolder();
   FileHolder(const FileHolder&) = delete;
   FileHolder& operator=(const FileHolder&) = delete;

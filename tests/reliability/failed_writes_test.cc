@@ -10,6 +10,7 @@
 // make this program the other program that holds the files or the lock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,14 @@
 #include "platform/library_loader.h"
 #include "platform/testing/os_testing.h"
 #include "tests/station/station.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace zolt {
 namespace {
@@ -218,10 +227,16 @@ TEST_F(FailedWritesTest, LockHeldPastTheBoundRefusesTheCall) {
   {
     auto hung = StartHolder(exe_, {"--hold-lock", Data("PINTable.lck"), "60"});
     ASSERT_NE(hung, nullptr);
+    const ProcessResources before = CountProcessResources();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
     EXPECT_EQ(Query(), ZOLT_E_UNDETERMINED);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9900));
+    // The waits given up on leave no thread and no open file behind, while
+    // the holder still holds.
+    const ProcessResources after = CountProcessResources();
+    EXPECT_EQ(after.threads, before.threads);
+    EXPECT_EQ(after.files, before.files);
   }
   EXPECT_GT(Sell(), 0);
 }
@@ -267,6 +282,174 @@ TEST_F(FailedWritesTest, OnlyTheLibrarysOwnLeftoversAreRemoved) {
   EXPECT_FALSE(fs::exists(Data(own_empty)));
 }
 
+// Earlier sales' PINs, then a table that cannot be read for a while (held
+// without any sharing by a scanner or backup agent, for less and for more
+// than the retries): each call meanwhile answers or refuses, and none
+// takes the unreadable table for a missing one. Later sales issue none of
+// the earlier PINs again.
+TEST_F(FailedWritesTest, ATableThatCannotBeReadIsNotAMissingOne) {
+  for (int i = 0; i < 3; ++i) ASSERT_GT(Sell(), 0);
+  for (const char* ms : {"150", "1500"}) {
+    SCOPED_TRACE(std::string("held for ") + ms + " ms");
+    for (const char* name : {"PINTable.dat", "DLLPINTable.dat"}) {
+      auto holder = StartHolder(exe_, {"--hold-unshared", Data(name), ms});
+      ASSERT_NE(holder, nullptr);
+      const int32_t query = Query(), sale = Sell();
+      EXPECT_TRUE(query > 0 || query == ZOLT_E_UNDETERMINED) << query;
+      EXPECT_TRUE(sale > 0 || sale == ZOLT_E_UNDETERMINED) << sale;
+      holder->Wait();
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_GT(Sell(), 0);
+  }
+}
+
+#ifndef _WIN32
+// The process runs out of file descriptors between opening the lock file
+// and reading PINTable.dat: both exports refuse, and nothing is rebuilt.
+TEST_F(FailedWritesTest, OutOfFileDescriptorsRefusesAndKeepsTheTables) {
+  for (int i = 0; i < 3; ++i) ASSERT_GT(Sell(), 0);
+  const std::string tables = Read(Data("PINTable.dat")) + Read(Data("DLLPINTable.dat"));
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  struct rlimit low = saved;
+  low.rlim_cur = 64;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  // Every descriptor below the limit taken but one: the lock file gets it.
+  std::vector<int> filler;
+  for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) filler.push_back(fd);
+  ASSERT_FALSE(filler.empty());
+  close(filler.back());
+  filler.pop_back();
+  const int32_t sale = Sell(), query = Query();
+  for (int fd : filler) close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_EQ(sale, ZOLT_E_UNDETERMINED);
+  EXPECT_EQ(query, ZOLT_E_UNDETERMINED);
+  EXPECT_EQ(Read(Data("PINTable.dat")) + Read(Data("DLLPINTable.dat")), tables);
+  for (int i = 0; i < 3; ++i) EXPECT_GT(Sell(), 0);
+}
+
+// A data folder whose tables this station may write but where it may make
+// no file: PINTable.dat is not followed out of the folder through a link.
+TEST_F(FailedWritesTest, LinksNeverLeadOutOfTheDataFolder) {
+  ASSERT_GT(Sell(), 0);
+  const std::string outside = Station("outside.dat");
+  for (const char* name : {"PINTable.dat", "DLLPINTable.dat", "PINTable.lck"}) {
+    SCOPED_TRACE(name);
+    const std::string real = Data(std::string(name) + ".real");
+    fs::rename(Data(name), real);
+    Write(outside, Read(real));
+    fs::create_symlink(outside, Data(name));
+    const std::string bytes = Read(outside);
+    EXPECT_EQ(Query(), ZOLT_E_UNDETERMINED);
+    EXPECT_EQ(Sell(), ZOLT_E_UNDETERMINED);
+    EXPECT_EQ(Read(outside), bytes);
+    EXPECT_TRUE(fs::is_symlink(Data(name)));
+    fs::remove(Data(name));
+    fs::rename(real, Data(name));
+  }
+  EXPECT_GT(Sell(), 0);
+}
+
+// The first call of the day runs at a station whose umask lets nobody else
+// write; a station under another account (here "nobody") still sells on the
+// tables it made, as the data folder lets every account write.
+TEST_F(FailedWritesTest, AStationOfAnotherAccountSellsAfterTheDaysRebuild) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run a station as another account";
+  const mode_t before = umask(077);
+  fs::permissions(data_, fs::perms(0777));
+  fs::permissions(Station("OstrelZOLTDLL.dta"), fs::perms(0666));
+  for (int i = 0; i < 3; ++i) ASSERT_GT(Sell(), 0);  // the day's first call made both tables
+  umask(before);
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(out[1], 1);
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    execl(exe_.c_str(), exe_.c_str(), "--sell", "2", static_cast<char*>(nullptr));
+    _exit(4);
+  }
+  close(out[1]);
+  std::string printed;
+  char buf[256];
+  for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) printed.append(buf, static_cast<size_t>(n));
+  close(out[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ": " << printed;
+  std::istringstream lines(printed);
+  for (int32_t pin; lines >> pin;) {
+    EXPECT_TRUE(pins_.insert(pin).second) << "PIN " << pin << " twice";
+  }
+  EXPECT_GT(Sell(), 0);
+  fs::permissions(data_, fs::perms(0755));
+}
+#endif
+
+// Stations that may write the tables but make nothing in the data folder
+// (so no PINTable.lck) sell at the same time: no PIN twice, and each issued
+// slot marked in both files. Linux: the folder's write bits off; Windows:
+// the folder made immutable between the two runs of this test
+// (tests/reliability/CMakeLists.txt).
+TEST_F(FailedWritesTest, StationsThatMayMakeNoFileStillExcludeEachOther) {
+#ifdef _WIN32
+  if (std::getenv("ZOLT_DATA_READ_ONLY") == nullptr) {
+    GTEST_SKIP() << "runs with a data folder made immutable beforehand";
+  }
+#else
+  ASSERT_GT(Sell(), 0);
+  fs::remove(Data("PINTable.lck"));
+  ASSERT_TRUE(SetReadOnly(data_, true));
+#endif
+  const std::string marks_before = Read(Data("PINTable.dat"));
+  std::vector<std::unique_ptr<ChildProcess>> stations;
+  for (int i = 0; i < 4; ++i) {
+    stations.push_back(ChildProcess::Start(exe_, {"--sell", "40"}));
+    ASSERT_NE(stations.back(), nullptr);
+  }
+  std::vector<int32_t> pins;
+  for (auto& station : stations) {
+    std::string out;
+    while (station->Read(&out)) {
+    }
+    EXPECT_EQ(station->Wait(), 0);
+    std::istringstream lines(out);
+    for (int32_t r; lines >> r;) {
+      if (r > 0) pins.push_back(r);
+      else EXPECT_EQ(r, ZOLT_E_SOLD_OUT);
+    }
+  }
+#ifndef _WIN32
+  SetReadOnly(data_, false);
+#endif
+  EXPECT_EQ(pins.size(), 160u);
+  std::sort(pins.begin(), pins.end());
+  EXPECT_EQ(std::adjacent_find(pins.begin(), pins.end()), pins.end()) << "a PIN issued twice";
+  // Every PIN issued is one new mark in PINTable.dat, and in
+  // DLLPINTable.dat too.
+  auto marked = [](const std::string& bytes) {
+    std::set<std::string> slots;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
+      if (line.find("=270E") != std::string::npos) slots.insert(line.substr(0, line.find('=')));
+    }
+    return slots;
+  };
+  const std::set<std::string> before = marked(marks_before);
+  const std::set<std::string> pin = marked(Read(Data("PINTable.dat")));
+  const std::set<std::string> dll = marked(Read(Data("DLLPINTable.dat")));
+  size_t added = 0;
+  for (const std::string& slot : pin) {
+    if (before.count(slot) != 0) continue;
+    ++added;
+    EXPECT_EQ(dll.count(slot), 1u) << "slot " << slot << " unmarked in DLLPINTable.dat";
+  }
+  EXPECT_EQ(added, pins.size());
+  EXPECT_FALSE(fs::exists(Data("PINTable.lck")));
+}
+
 // The other program: holds files open or the lock, says so, and waits.
 int Hold(int argc, char** argv) {
   std::vector<std::unique_ptr<FileHolder>> files;
@@ -277,6 +460,13 @@ int Hold(int argc, char** argv) {
       files.push_back(std::make_unique<FileHolder>(argv[i]));
       if (!files.back()->ok()) return 3;
     }
+  } else if (std::strcmp(argv[1], "--hold-unshared") == 0 && argc == 4) {
+    files.push_back(std::make_unique<FileHolder>(argv[2], /*share_reading=*/false));
+    if (!files.back()->ok()) return 3;
+    std::fputs("held\n", stdout);
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[3])));
+    return 0;
   } else if (argc == 4) {
     if (Env::Default().LockFile(argv[2], LockPlace::kLockFile, 0, &lock) != FileError::kNone) return 3;
     seconds = std::atoi(argv[3]);
@@ -290,9 +480,33 @@ int Hold(int argc, char** argv) {
 }  // namespace
 }  // namespace zolt
 
+// Another station: sells `count` baskets through the library loaded by
+// name, and prints each result on a line of its own. Exits 0 when every
+// sale gave a PIN.
+int SellAsAStation(int count) {
+  std::string error;
+  auto library = zolt::LoadLibraryByName(zolt::SharedLibraryFileName("OstrelZOLTDLL"), &error);
+  if (library == nullptr) return 3;
+  auto issue = reinterpret_cast<int32_t(ZOLT_CALL*)(int32_t, int32_t, int32_t, char*)>(
+      library->FindSymbol("ZoltResult"));
+  if (issue == nullptr) return 3;
+  int failed = 0;
+  for (int i = 0; i < count; ++i) {
+    char buffer[32] = {};
+    const int32_t r = issue(190, 1, 1, buffer);
+    std::printf("%d\n", r);
+    failed += r <= 0;
+  }
+  std::fflush(stdout);
+  return failed == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strncmp(argv[1], "--hold-", 7) == 0) {
     return zolt::Hold(argc, argv);
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--sell") == 0) {
+    return SellAsAStation(std::atoi(argv[2]));
   }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
