@@ -1,7 +1,7 @@
 // The Windows Env. Map of this file:
 //  - ReadAll: reading an open file.
 //  - WindowsWritableFile: an open file for writing.
-//  - WindowsEnv: the Env methods (the file helpers are windows_files.cc, the
+//  - WindowsEnv: the Env methods (the file helpers are files_windows.cc, the
 //    lock file_lock_windows.cc).
 // Paths and texts stay 8-bit ANSI end to end: only the A functions are used.
 // No file of the data folder is opened, written or removed through a
@@ -15,7 +15,7 @@
 
 #include "platform/env.h"
 #include "platform/file_lock_windows.h"
-#include "platform/windows_files.h"
+#include "platform/files_windows.h"
 
 namespace zolt {
 namespace {
@@ -25,15 +25,14 @@ namespace {
 // space on a stray huge file.
 constexpr ULONGLONG kMaxReadBytes = 64ull * 1024 * 1024;
 
-// Reads an open file to its end (within kMaxReadBytes).
-FileError ReadAll(HANDLE file, std::string* contents) {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file, &size)) return CauseOf(GetLastError());
-  if (size.QuadPart < 0 ||
-      static_cast<ULONGLONG>(size.QuadPart) > kMaxReadBytes) {
-    return Refuse(FileError::kOther, ERROR_FILE_TOO_LARGE);
-  }
-  contents->reserve(static_cast<size_t>(size.QuadPart));
+ULONGLONG SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+// Reads an open file of `size` bytes to its end (within kMaxReadBytes).
+FileError ReadAll(HANDLE file, ULONGLONG size, std::string* contents) {
+  if (size > kMaxReadBytes) return Refuse(FileError::kOther, ERROR_FILE_TOO_LARGE);
+  contents->reserve(static_cast<size_t>(size));
   char buf[65536];
   for (;;) {
     DWORD n = 0;
@@ -53,20 +52,25 @@ FileError ReadAll(HANDLE file, std::string* contents) {
 
 class WindowsWritableFile final : public WritableFile {
  public:
-  WindowsWritableFile(HANDLE file, std::string path)
-      : file_(file), path_(std::move(path)) {}
+  // `size`: the file's size when it was opened, -1 when not known.
+  WindowsWritableFile(HANDLE file, std::string path, LONGLONG size)
+      : file_(file), path_(std::move(path)), size_(size) {}
   ~WindowsWritableFile() override { CloseHandle(file_); }
 
   const std::string& path() const override { return path_; }
 
   FileError Size(std::uint64_t* size) override {
-    LARGE_INTEGER s;
-    if (!GetFileSizeEx(file_, &s)) return CauseOf(GetLastError());
-    *size = static_cast<std::uint64_t>(s.QuadPart);
+    if (size_ < 0) {
+      LARGE_INTEGER s;
+      if (!GetFileSizeEx(file_, &s)) return CauseOf(GetLastError());
+      size_ = s.QuadPart;
+    }
+    *size = static_cast<std::uint64_t>(size_);
     return FileError::kNone;
   }
 
   FileError Write(std::uint64_t offset, std::string_view bytes) override {
+    size_ = -1;
     if (!Seek(offset)) return Failure();
     size_t done = 0;
     while (done < bytes.size()) {
@@ -83,6 +87,7 @@ class WindowsWritableFile final : public WritableFile {
   }
 
   FileError Truncate(std::uint64_t size) override {
+    size_ = -1;
     return Seek(size) && SetEndOfFile(file_) ? FileError::kNone : Failure();
   }
 
@@ -104,6 +109,7 @@ class WindowsWritableFile final : public WritableFile {
 
   HANDLE file_;
   std::string path_;
+  LONGLONG size_;
 };
 
 class WindowsEnv final : public Env {
@@ -204,9 +210,10 @@ class WindowsEnv final : public Env {
   FileError ReadFile(const std::string& path, std::string* contents) override {
     contents->clear();
     HANDLE file;
-    FileError e = OpenNoReparse(path, GENERIC_READ, kShareAll, OPEN_EXISTING, &file);
+    BY_HANDLE_FILE_INFORMATION info;
+    FileError e = OpenNoReparse(path, GENERIC_READ, kShareAll, OPEN_EXISTING, &file, &info);
     if (e != FileError::kNone) return e;
-    e = ReadAll(file, contents);
+    e = ReadAll(file, SizeOf(info), contents);
     CloseHandle(file);
     return e;
   }
@@ -224,7 +231,11 @@ class WindowsEnv final : public Env {
       return file != INVALID_HANDLE_VALUE;
     });
     if (err != ERROR_SUCCESS) return CauseOf(err);
-    if (ReadAll(file, contents) != FileError::kNone) contents->clear();
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) ||
+        ReadAll(file, static_cast<ULONGLONG>(size.QuadPart), contents) != FileError::kNone) {
+      contents->clear();
+    }
     CloseHandle(file);
     return FileError::kNone;
   }
@@ -233,6 +244,7 @@ class WindowsEnv final : public Env {
                          std::unique_ptr<WritableFile>* file) override {
     file->reset();
     HANDLE handle;
+    LONGLONG size = 0;
     if (creation == Creation::kNew) {
       const std::string folder = FolderOf(path);
       if (!folder.empty() && !IsFolder(AttributesOf(folder))) {
@@ -252,11 +264,13 @@ class WindowsEnv final : public Env {
       }
       // Other stations may go on reading (and the platform's writer
       // writing) beside us; a holder that shares only reading refuses us.
+      BY_HANDLE_FILE_INFORMATION info;
       const FileError e = OpenNoReparse(path, GENERIC_READ | GENERIC_WRITE,
-                                        kShareAll, OPEN_EXISTING, &handle);
+                                        kShareAll, OPEN_EXISTING, &handle, &info);
       if (e != FileError::kNone) return e;
+      size = static_cast<LONGLONG>(SizeOf(info));
     }
-    *file = std::make_unique<WindowsWritableFile>(handle, path);
+    *file = std::make_unique<WindowsWritableFile>(handle, path, size);
     return FileError::kNone;
   }
 

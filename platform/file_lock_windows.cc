@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "platform/file_lock_windows.h"
-#include "platform/windows_files.h"
+#include "platform/files_windows.h"
 
 namespace zolt {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/windows_files.h"
+#include "platform/files_windows.h"
 
 namespace zolt {
 namespace {
@@ -50,7 +50,8 @@ bool IsTransient(DWORD err) {
 }
 
 FileError OpenNoReparse(const std::string& path, DWORD access, DWORD share,
-                        DWORD creation, HANDLE* file) {
+                        DWORD creation, HANDLE* file,
+                        BY_HANDLE_FILE_INFORMATION* out) {
   const DWORD err = Retrying([&] {
     *file = CreateFileA(path.c_str(), access, share, nullptr, creation,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
@@ -75,6 +76,7 @@ FileError OpenNoReparse(const std::string& path, DWORD access, DWORD share,
     CloseHandle(*file);
     return Refuse(FileError::kLink, ERROR_CANT_ACCESS_FILE);
   }
+  if (out != nullptr) *out = info;
   return FileError::kNone;
 }
 

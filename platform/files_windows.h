@@ -1,8 +1,8 @@
 // File helpers of the Windows Env (Windows only): causes of failures,
 // bounded retries of sharing violations, attributes, opening without
 // passing through a reparse point.
-#ifndef ZOLT_PLATFORM_WINDOWS_FILES_H_
-#define ZOLT_PLATFORM_WINDOWS_FILES_H_
+#ifndef ZOLT_PLATFORM_FILES_WINDOWS_H_
+#define ZOLT_PLATFORM_FILES_WINDOWS_H_
 
 #include <windows.h>
 
@@ -51,9 +51,11 @@ DWORD Retrying(Attempt attempt, bool retry_denied = false) {
 
 // Opens an existing file with the bounded retries of a sharing violation,
 // never through a reparse point: the reparse point itself is opened and
-// refused (kLink). kNone with *file set, or the cause.
+// refused (kLink). kNone with *file set (and *info, when given, filled), or
+// the cause.
 FileError OpenNoReparse(const std::string& path, DWORD access, DWORD share,
-                        DWORD creation, HANDLE* file);
+                        DWORD creation, HANDLE* file,
+                        BY_HANDLE_FILE_INFORMATION* info = nullptr);
 
 DWORD AttributesOf(const std::string& path);
 bool IsFolder(DWORD attrs);
@@ -66,4 +68,4 @@ std::string FolderOf(const std::string& path);
 
 }  // namespace zolt
 
-#endif  // ZOLT_PLATFORM_WINDOWS_FILES_H_
+#endif  // ZOLT_PLATFORM_FILES_WINDOWS_H_
