@@ -22,8 +22,10 @@ add_custom_target(msi
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${zolt_msi_stage}
   COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${zolt_msi_stage} --strip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packages
-  COMMAND ${ZOLT_WIXL} --arch x86 -D Version=${PROJECT_VERSION}
-    "-D" "Manufacturer=${ZOLT_PACKAGE_MANUFACTURER}" -D Stage=${zolt_msi_stage}
+  # wixl finds each File's Source from the folder it runs in.
+  COMMAND ${CMAKE_COMMAND} -E chdir ${zolt_msi_stage}
+    ${ZOLT_WIXL} --arch x86 -D Version=${PROJECT_VERSION}
+    "-D" "Manufacturer=${ZOLT_PACKAGE_MANUFACTURER}"
     -o ${zolt_msi} ${CMAKE_CURRENT_LIST_DIR}/OstrelZOLT.wxs
   COMMAND ${ZOLT_MSIBUILD} ${zolt_msi} -q
     "UPDATE `File` SET `Version` = '${PROJECT_VERSION}.0', `Language` = '1033' WHERE `File` = 'OstrelZOLTDLL.dll'"
