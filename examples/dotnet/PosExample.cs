@@ -26,7 +26,7 @@ static class PosExample
                 return "no PIN this time (a file or the lock could not be used): retry once, "
                        + "then run zolt status at this station and call support";
             case OstrelZOLTDLL.ZOLT_E_YEAR:
-                return "the library issues PINs only for sale dates in 2001 to 2015: no PIN";
+                return "the library issues PINs only for sale dates in 2001 to 2015: no PIN (not a fault of the station's clock)";
             case OstrelZOLTDLL.ZOLT_E_SIZE:
                 return "the program passed a wrong basket size: a fault in the POS program";
             case OstrelZOLTDLL.ZOLT_E_SETTINGS_MISSING:

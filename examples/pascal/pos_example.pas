@@ -28,7 +28,8 @@ begin
       Result := 'no PIN this time (a file or the lock could not be used): retry once, ' +
         'then run zolt status at this station and call support';
     ZOLT_E_YEAR:
-      Result := 'the library issues PINs only for sale dates in 2001 to 2015: no PIN';
+      Result := 'the library issues PINs only for sale dates in 2001 to 2015: no PIN ' +
+        '(not a fault of the station''s clock)';
     ZOLT_E_SIZE:
       Result := 'the program passed a wrong basket size: a fault in the POS program';
     ZOLT_E_SETTINGS_MISSING, ZOLT_E_SETTINGS_DENIED:

@@ -20,7 +20,7 @@ Private Function Advice(ByVal code As Long) As String
         Advice = "no PIN this time (a file or the lock could not be used): retry once, " & _
                  "then run zolt status at this station and call support"
     Case ZOLT_E_YEAR
-        Advice = "the library issues PINs only for sale dates in 2001 to 2015: no PIN"
+        Advice = "the library issues PINs only for sale dates in 2001 to 2015: no PIN (not a fault of the station's clock)"
     Case ZOLT_E_SIZE
         Advice = "the program passed a wrong basket size: a fault in the POS program"
     Case ZOLT_E_SETTINGS_MISSING, ZOLT_E_SETTINGS_DENIED
