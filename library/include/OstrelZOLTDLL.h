@@ -90,7 +90,7 @@ extern "C" {
 #define ZOLT_E_WINDOW (-104)              /* first slot of the search window outside 0..1440 */
 #define ZOLT_E_SIZE (-105)                /* basket size outside 1..3 */
 #define ZOLT_E_PINEXPIRY (-106)           /* PINExpiry not 0, not 1, not 10..1439 */
-#define ZOLT_E_YEAR (-111)                /* system year outside 2001..2015 (ZoltResult) */
+#define ZOLT_E_YEAR (-111)                /* the sale date is outside the years 2001..2015, the only years the library issues PINs for (ZoltResult) */
 #define ZOLT_E_MONTH (-112)               /* system month outside 1..12 (ZoltResult) */
 #define ZOLT_E_DAY (-113)                 /* system day outside 1..31 (ZoltResult) */
 #define ZOLT_E_PINS_OFF (-300)            /* PINExpiry is 1: PINs are turned off */
