@@ -1,7 +1,8 @@
 # Lays out a point-of-sale station and runs a program there:
 #   STATION/<program>            the program (a test, a host, or a window)
 #   STATION/<library>            LIBRARY, under the name a program loads:
-#                                OstrelZOLTDLL.dll or libOstrelZOLTDLL.so
+#                                OstrelZOLTDLL.dll, or libOstrelZOLTDLL.so.20
+#                                with the link libOstrelZOLTDLL.so to it
 #                                (whatever its own, e.g. the simulated-clock
 #                                build's or the versioned .so.20.0.0)
 #   STATION/<copies>             every file of COPY, when given
@@ -43,7 +44,10 @@ if(LIBRARY)
   if(LIBRARY MATCHES "\\.dll$")
     file(COPY_FILE "${LIBRARY}" "${STATION}/OstrelZOLTDLL.dll")
   else()
-    file(COPY_FILE "${LIBRARY}" "${STATION}/libOstrelZOLTDLL.so")
+    # As the library's package lays it out: the SONAME, which programs load
+    # (ZOLT_LIBRARY_NAME), and the bare name beside it.
+    file(COPY_FILE "${LIBRARY}" "${STATION}/libOstrelZOLTDLL.so.20")
+    file(CREATE_LINK libOstrelZOLTDLL.so.20 "${STATION}/libOstrelZOLTDLL.so" SYMBOLIC)
   endif()
 endif()
 

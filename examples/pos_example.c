@@ -106,10 +106,11 @@ static const char* Advice(ZoltInt32 code) {
       return "no PIN this time (a file or the lock could not be used): retry "
              "once, then run zolt status at this station and call support";
     case ZOLT_E_YEAR:
+      return "the library issues PINs only for sale dates in 2001 to 2015: "
+             "no PIN (not a fault of the station's clock)";
     case ZOLT_E_MONTH:
     case ZOLT_E_DAY:
-      return "the station's date is outside the library's years: no PIN; "
-             "call support";
+      return "the station's date is out of range: no PIN; call support";
     case ZOLT_E_SIZE:
       return "the program passed a wrong basket size: a fault in the POS "
              "program";

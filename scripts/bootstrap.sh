@@ -17,6 +17,8 @@ packages=(
   clang libclang-rt-14-dev
   llvm lld help2man lintian unzip file
   libcli11-dev nlohmann-json3-dev
+  wixl msitools
+  mono-mcs mono-runtime fp-compiler
 )
 
 missing=()

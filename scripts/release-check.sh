@@ -1,32 +1,45 @@
 #!/usr/bin/env bash
-# The release kit, used as its users use it. Builds the Windows zip and the
-# Linux .deb and .tar.gz from clean build folders, unpacks each into a fresh
-# folder, and then:
-#   - compares each package's files with tests/kit/*.txt;
-#   - Linux: checks the SONAME and the exports, builds examples/pos_example.c
-#     against the unpacked kit with pkg-config and with a find_package
-#     project, and by name with dlopen, and runs each at a station folder;
-#     installs the .deb (dpkg -i), runs the example against the installed
-#     library, removes it (dpkg -r); lintian must report no error;
-#   - Windows: checks that the zip's binaries import only system DLLs and
-#     the DLL's exports, links the example with mingw against
-#     libOstrelZOLTDLL.dll.a (and builds it loading by name) and runs both
-#     under Wine beside the zip's DLL; checks that OstrelZOLTDLL.lib maps the
-#     decorated names to the plain exports, links a program against it with
-#     lld-link and runs that too.
-# At a station the example issues a PIN only while the date is in 2001 to
+# The release kit, used as its users use it. Builds, from clean build
+# folders, the Linux packages (four .debs and one .tar.gz), the Windows zip
+# and the Windows installer (.msi), and then:
+#   - compares each package's files with tests/kit/*.txt; lintian must find
+#     no error and no warning in the .debs;
+#   - Linux: checks the SONAME, the links and the exports; installs the
+#     .debs with dpkg into a throwaway root (a copy of this machine's package
+#     database, so that dpkg checks every dependency against what is really
+#     installed, and never this machine's own root): the window programs
+#     alone are refused for want of the library; the library alone serves a
+#     program that loads libOstrelZOLTDLL.so.20 (and not one that loads the
+#     bare libOstrelZOLTDLL.so); zolt check-library and the test program run
+#     from the root; the development package builds the C example with
+#     pkg-config and with find_package, the C# example with mcs (run by
+#     mono) and the Pascal example with fpc, and each runs at a station;
+#     removal and purge leave nothing behind; the machine's own package
+#     database knows the kit's packages as before (not at all, as a rule);
+#   - beside the program: the C example linked with an rpath of $ORIGIN
+#     finds the library in its own folder;
+#   - Windows: the zip's binaries import only system DLLs; the example is
+#     linked with mingw against libOstrelZOLTDLL.dll.a, built loading by
+#     name, and linked by lld-link against OstrelZOLTDLL.lib, and each runs
+#     under Wine beside the zip's DLL;
+#   - the .msi, in a fresh Wine prefix: refused without POSDIR; installed
+#     with POSDIR=C:\pos (files compared with tests/kit/windows-msi.txt); an
+#     older DLL in the POS folder replaced, a newer one kept; zolt status
+#     from the installed place, zolt check-library and the test program at
+#     the POS folder; repaired; removed, leaving the settings file, the data
+#     folder, its tables and PINTable.lck (compared with
+#     tests/kit/windows-msi-removed.txt).
+# At a station the examples issue a PIN only while the date is in 2001 to
 # 2015 (the library's years); at any other date ZoltResult answers -111
 # after a positive sold-out query, and that is what is checked for.
-# Needs root (or sudo) for dpkg; purges the package at the end. Called by scripts/test.sh; takes a few
-# minutes, most of them for the two builds.
+# Called by scripts/test.sh; takes a few minutes, most of them for the two
+# builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 work=$root/build/release-check
 version=20.0.0
-
-SUDO=""
-if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+major=${version%%.*}
 
 step() { echo "=== release kit: $*"; }
 fail() {
@@ -44,56 +57,76 @@ run() {
   fi
 }
 
-# zolt is part of the kit once its folder cli/ is in the tree; until then
-# its files are not expected.
-with_zolt=0
-if [ -f cli/CMakeLists.txt ]; then with_zolt=1; fi
-
-installed=0
-cleanup() {
-  if [ "$installed" = 1 ]; then $SUDO dpkg -P ostrelzoltdll >/dev/null 2>&1 || true; fi
+# What this machine's own package database says of the kit's packages, to
+# prove at the end that nothing here changed it. (Only these: other
+# programs may install packages meanwhile on a shared machine.)
+kit_on_system() {
+  dpkg-query -W -f='${binary:Package} ${Version} ${Status}\n' 'libostrelzoltdll*' 'ostrelzoltdll*' 2>/dev/null || true
+  ls /usr/lib/*/libOstrelZOLTDLL* /usr/include/OstrelZOLTDLL.h /usr/bin/zolt 2>/dev/null || true
 }
-trap cleanup EXIT
+kit_on_system_before=$(kit_on_system)
 
 rm -rf "$work"
 mkdir -p "$work"
 
 step "packages from clean build folders"
-for preset in linux windows; do
-  run "configure-$preset.log" cmake --preset "$preset" -B "$work/build-$preset" \
-    -DZOLT_BUILD_TESTS=OFF -DZOLT_BUILD_BENCH=OFF
-  run "package-$preset.log" cmake --build "$work/build-$preset" -j2 --target package
-done
-deb=$work/build-linux/packages/ostrelzoltdll_${version}_$(dpkg --print-architecture).deb
-tgz=$work/build-linux/packages/OstrelZOLTDLL-$version-Linux.tar.gz
+run configure-linux.log cmake --preset linux -B "$work/build-linux" \
+  -DZOLT_BUILD_TESTS=OFF -DZOLT_BUILD_BENCH=OFF
+run package-linux.log cmake --build "$work/build-linux" -j2 --target package
+run configure-windows.log cmake --preset windows -B "$work/build-windows" \
+  -DZOLT_BUILD_TESTS=OFF -DZOLT_BUILD_BENCH=OFF
+run package-windows.log cmake --build "$work/build-windows" -j2 --target package msi
+
+arch=$(dpkg --print-architecture)
+ma=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+debs=$work/build-linux/packages
+deb() { echo "$debs/${1}_${version}_$arch.deb"; }
+tgz=$debs/OstrelZOLTDLL-$version-Linux.tar.gz
 zip=$work/build-windows/packages/OstrelZOLTDLL-$version-win32.zip
-for package in "$deb" "$tgz" "$zip"; do
+msi=$work/build-windows/packages/OstrelZOLT-$version-win32.msi
+packages=(libostrelzoltdll$major libostrelzoltdll-dev ostrelzoltdll-zolt ostrelzoltdll-programs)
+for package in "${packages[@]}"; do
+  [ -f "$(deb "$package")" ] || fail "no package $(deb "$package")"
+done
+for package in "$tgz" "$zip" "$msi"; do
   [ -f "$package" ] || fail "no package $package"
 done
 
-mkdir -p "$work/deb" "$work/tgz" "$work/zip" "$work/stations"
-dpkg-deb -x "$deb" "$work/deb"
+mkdir -p "$work/tgz" "$work/zip" "$work/stations"
 tar -xzf "$tgz" -C "$work/tgz"
 unzip -q "$zip" -d "$work/zip"
-deb_kit=$work/deb/usr
 tgz_kit=$work/tgz/OstrelZOLTDLL-$version-Linux
 zip_kit=$work/zip/OstrelZOLTDLL-$version-win32
 
-# expect_files LIST FOLDER: the folder holds exactly the files (and links)
-# of LIST.
-expect_files() {
-  local want=$work/$(basename "$1").want got=$work/$(basename "$1").got
-  grep -v '^#' "$1" | if [ "$with_zolt" = 1 ]; then sed 's/^zolt: //'; else grep -v '^zolt: '; fi |
-    sort >"$want"
-  (cd "$2" && find . ! -type d | sed 's|^\./||' | sort) >"$got"
-  if ! diff -u "$want" "$got"; then fail "$2 does not hold the files of $1"; fi
+# same_files NAME WANT GOT: the sorted lists of files in the files WANT and
+# GOT are the same.
+same_files() {
+  if ! diff -u "$2" "$3"; then fail "$1 does not hold the files it should (want: $2)"; fi
 }
-step "contents"
-[ "$(ls "$work/deb")" = usr ] || fail "the .deb installs outside /usr: $(ls "$work/deb")"
-expect_files tests/kit/linux-package.txt "$deb_kit"
-expect_files tests/kit/linux-package.txt "$tgz_kit"
-expect_files tests/kit/windows-zip.txt "$zip_kit"
-if [ "$with_zolt" = 0 ]; then echo "(zolt is not in this tree yet: its files are not expected)"; fi
+listing() { (cd "$1" && find . ! -type d | sed 's|^\./||' | sort); }
+kit_list=$work/linux-packages.want
+grep -v '^#' tests/kit/linux-packages.txt | sed "s|<ma>|$ma|" >"$kit_list"
+
+step "contents, lintian"
+for package in "${packages[@]}"; do
+  awk -v p="$package" '$1 == p { print $2 }' "$kit_list" | sort >"$work/$package.want"
+  dpkg-deb -c "$(deb "$package")" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' |
+    sort >"$work/$package.got"
+  same_files "$package" "$work/$package.want" "$work/$package.got"
+  dpkg-deb -c "$(deb "$package")" | awk '{ print $6 }' | grep -qv '^\./usr/\?$\|^\./$\|^\./usr/' &&
+    fail "$package installs outside /usr"
+done
+awk '{ print $2 }' "$kit_list" | sort >"$work/tgz.want"
+listing "$tgz_kit" >"$work/tgz.got"
+same_files "the .tar.gz" "$work/tgz.want" "$work/tgz.got"
+grep -v '^#' tests/kit/windows-zip.txt | sort >"$work/zip.want"
+listing "$zip_kit" >"$work/zip.got"
+same_files "the zip" "$work/zip.want" "$work/zip.got"
+debian_packages=()
+for package in "${packages[@]}"; do debian_packages+=("$(deb "$package")"); done
+run lintian.log lintian --fail-on error,warning "${debian_packages[@]}"
+grep -v 'running with root privileges' "$work/lintian.log" || true
+echo "ok   the files of every package; lintian: no error, no warning"
 
 # at_station NAME PROGRAM [-D...]: runs PROGRAM from a fresh station folder
 # (its settings file and an empty data folder beside it, see
@@ -108,11 +141,12 @@ windows=(-DEMULATOR="$root/scripts/wine-run.sh" -DWINDOWS_PATHS=ON)
 
 # expect_sale NAME: the example's answer in $work/NAME.log.
 year=$(date +%Y)
+in_years() { [ "$year" -ge 2001 ] && [ "$year" -le 2015 ]; }
 expect_sale() {
   local log=$work/$1.log
   grep -q '^check_SoldOut_Condition: [0-9][0-9]*, a PIN can be issued' "$log" ||
     fail "$1: no PIN core from the sold-out query (log: $log)"
-  if [ "$year" -ge 2001 ] && [ "$year" -le 2015 ]; then
+  if in_years; then
     grep -q '^ZoltResult: PIN [468][0-9]\{5\}, good until' "$log" || fail "$1: no PIN (log: $log)"
   else
     grep -q '^ZoltResult: code -111:' "$log" || fail "$1: no -111 in $year (log: $log)"
@@ -121,66 +155,136 @@ expect_sale() {
 }
 
 strict=(-std=c89 -pedantic -Wall -Wextra -Werror)
+example=$tgz_kit/share/doc/libostrelzoltdll-dev/examples
 
 step "Linux: the library"
-so=$tgz_kit/lib/libOstrelZOLTDLL.so.$version
-[ "$(readlink "$tgz_kit/lib/libOstrelZOLTDLL.so")" = libOstrelZOLTDLL.so.20 ] &&
-  [ "$(readlink "$tgz_kit/lib/libOstrelZOLTDLL.so.20")" = "libOstrelZOLTDLL.so.$version" ] ||
-  fail "the links libOstrelZOLTDLL.so -> .so.20 -> .so.$version"
-readelf -d "$so" | grep -q 'SONAME.*\[libOstrelZOLTDLL\.so\.20\]' || fail "SONAME of $so"
+so=$tgz_kit/lib/$ma/libOstrelZOLTDLL.so.$version
+[ "$(readlink "$tgz_kit/lib/$ma/libOstrelZOLTDLL.so")" = "libOstrelZOLTDLL.so.$major" ] &&
+  [ "$(readlink "$tgz_kit/lib/$ma/libOstrelZOLTDLL.so.$major")" = "libOstrelZOLTDLL.so.$version" ] ||
+  fail "the links libOstrelZOLTDLL.so -> .so.$major -> .so.$version"
+readelf -d "$so" | grep -q "SONAME.*\[libOstrelZOLTDLL\.so\.$major\]" || fail "SONAME of $so"
 run check_so.log cmake -DNM="$(command -v nm)" -DSO="$so" -P tests/abi/check_so.cmake
 
-step "Linux: the example against the unpacked kit"
-export PKG_CONFIG_PATH=$deb_kit/lib/pkgconfig
+step "Linux: the .debs in a throwaway root"
+# dpkg_root DIR: a root whose package database is a copy of this machine's
+# (empty file lists, so that dpkg does not look for their files).
+dpkg_root() {
+  local admin=$1/var/lib/dpkg
+  mkdir -p "$admin/info" "$admin/updates" "$admin/triggers"
+  cp /var/lib/dpkg/status "$admin/status"
+  : >"$admin/available"
+  dpkg-query -W -f='${binary:Package}\n${Package}\n' | sort -u |
+    while read -r name; do : >"$admin/info/$name.list"; done
+}
+in_root() { dpkg --root="$droot" --log="$droot/dpkg.log" --force-script-chrootless "$@"; }
+droot=$work/root-refused
+dpkg_root "$droot"
+if in_root -i "$(deb ostrelzoltdll-programs)" >"$work/dpkg-refused.log" 2>&1 ||
+  ! grep -q "depends on libostrelzoltdll$major" "$work/dpkg-refused.log"; then
+  cat "$work/dpkg-refused.log" >&2
+  fail "dpkg installed the window programs without the library"
+fi
+echo "ok   the window programs alone: refused, they depend on libostrelzoltdll$major"
+
+droot=$work/root
+dpkg_root "$droot"
+run dpkg-runtime.log in_root -i "$(deb "libostrelzoltdll$major")"
+libdir=$droot/usr/lib/$ma
+[ "$(ls "$libdir")" = "$(printf 'libOstrelZOLTDLL.so.%s\nlibOstrelZOLTDLL.so.%s' $major $version)" ] ||
+  fail "the library package holds more than the library: $(ls "$libdir")"
+# A program that loads the library by name, with only the library's package.
+cat >"$work/load_by_name.c" <<'PROBE'
+#include <dlfcn.h>
+#include <stdio.h>
+int main(int argc, char** argv) {
+  int i, loaded = 0;
+  for (i = 1; i < argc; ++i) {
+    void* library = dlopen(argv[i], RTLD_NOW);
+    printf("%s: %s\n", argv[i], library != NULL ? "loaded" : dlerror());
+    loaded += library != NULL;
+  }
+  return loaded == 1 ? 0 : 1;
+}
+PROBE
+run cc-load-by-name.log cc "$work/load_by_name.c" -ldl -o "$work/load_by_name"
+run load-by-name.log env LD_LIBRARY_PATH="$libdir" "$work/load_by_name" \
+  "libOstrelZOLTDLL.so.$major" libOstrelZOLTDLL.so
+grep -q "^libOstrelZOLTDLL.so.$major: loaded" "$work/load-by-name.log" &&
+  grep -q "^libOstrelZOLTDLL.so: .*No such file" "$work/load-by-name.log" ||
+  fail "with only the library's package, libOstrelZOLTDLL.so.$major must load and libOstrelZOLTDLL.so not (log: $work/load-by-name.log)"
+echo "ok   the library's package alone: libOstrelZOLTDLL.so.$major loads by name, libOstrelZOLTDLL.so does not (ZOLT_LIBRARY_NAME is the first)"
+run cc-dlopen.log cc "${strict[@]}" -I"$tgz_kit/include" "$example/pos_example.c" -ldl -o "$work/pos_dlopen"
+at_station linux-dlopen-installed "$work/pos_dlopen" -DENV="LD_LIBRARY_PATH=$libdir"
+expect_sale linux-dlopen-installed
+
+run dpkg-tools.log in_root -i "$(deb ostrelzoltdll-zolt)" "$(deb ostrelzoltdll-programs)"
+at_station linux-zolt-check-library "$droot/usr/bin/zolt" -DENV="LD_LIBRARY_PATH=$libdir" \
+  "-DARGS=check-library;$libdir/libOstrelZOLTDLL.so.$major"
+echo "ok   zolt check-library: $(grep -m1 '^Library' "$work/linux-zolt-check-library.log")"
+# The test program, as copied from the package into a station: GET PIN
+# pressed once, unattended; a PIN, or outside the library's years its -111
+# message.
+testapp_station=$work/stations/linux-testapp
+cmake -DPROGRAM="$droot/usr/lib/ostrelzoltdll/ZOLTDLLTestAPP" \
+  -DSTATION="$testapp_station" "-DENV=LD_LIBRARY_PATH=$libdir;QT_QPA_PLATFORM=offscreen" \
+  "-DARGS=--smoke-test=$testapp_station/window.png" -P cmake/run_in_station.cmake \
+  >"$work/testapp.log" 2>&1 || true  # outside the library's years it shows no PIN, and says so
+if in_years; then
+  grep -q '^smoke test: a PIN shows' "$work/testapp.log" || fail "the test program shows no PIN (log: $work/testapp.log)"
+else
+  grep -q 'Year out of bounds. Must be 2001-2015' "$work/testapp.log" ||
+    fail "the test program does not show -111 (log: $work/testapp.log)"
+fi
+echo "ok   ZOLTDLLTestAPP from the package: $(grep '^lblPIN\|^lblMsgBox' "$work/testapp.log" | tr '\n' ' ' | cut -c1-120)"
+
+run dpkg-dev.log in_root -i "$(deb libostrelzoltdll-dev)"
+export PKG_CONFIG_PATH=$libdir/pkgconfig
 [ "$(pkg-config --modversion ostrelzoltdll)" = "$version" ] || fail "pkg-config --modversion"
 # shellcheck disable=SC2046
-run cc-pkg-config.log cc "${strict[@]}" -DPOS_EXAMPLE_LINKED "$deb_kit/share/doc/ostrelzoltdll/examples/pos_example.c" \
+run cc-pkg-config.log cc "${strict[@]}" -DPOS_EXAMPLE_LINKED "$example/pos_example.c" \
   $(pkg-config --cflags --libs ostrelzoltdll) -o "$work/pos_linked"
 unset PKG_CONFIG_PATH
-readelf -d "$work/pos_linked" | grep -q 'NEEDED.*\[libOstrelZOLTDLL\.so\.20\]' ||
-  fail "pos_linked does not ask for libOstrelZOLTDLL.so.20"
-at_station linux-pkg-config "$work/pos_linked" -DENV="LD_LIBRARY_PATH=$deb_kit/lib"
+readelf -d "$work/pos_linked" | grep -q "NEEDED.*\[libOstrelZOLTDLL\.so\.$major\]" ||
+  fail "pos_linked does not ask for libOstrelZOLTDLL.so.$major"
+at_station linux-pkg-config "$work/pos_linked" -DENV="LD_LIBRARY_PATH=$libdir"
 expect_sale linux-pkg-config
-
 run configure-find-package.log cmake -S tests/kit/find_package -B "$work/find_package" -G Ninja \
-  -DCMAKE_PREFIX_PATH="$tgz_kit" -DPOS_EXAMPLE="$tgz_kit/share/doc/ostrelzoltdll/examples/pos_example.c"
+  -DCMAKE_PREFIX_PATH="$droot/usr" -DPOS_EXAMPLE="$example/pos_example.c"
 run build-find-package.log cmake --build "$work/find_package"
-at_station linux-find-package "$work/find_package/pos_example"
+at_station linux-find-package "$work/find_package/pos_example" -DENV="LD_LIBRARY_PATH=$libdir"
 expect_sale linux-find-package
 
-run cc-dlopen.log cc "${strict[@]}" -I"$tgz_kit/include" "$tgz_kit/share/doc/ostrelzoltdll/examples/pos_example.c" \
-  -ldl -o "$work/pos_dlopen"
-at_station linux-dlopen-beside "$work/pos_dlopen" -DLIBRARY="$so"
-expect_sale linux-dlopen-beside
-if [ "$with_zolt" = 1 ]; then
-  at_station linux-zolt-check-library "$tgz_kit/bin/zolt" -DLIBRARY="$so" -DARGS=check-library
-fi
+declarations=$droot/usr/share/ostrelzoltdll/declarations
+dev_examples=$droot/usr/share/doc/libostrelzoltdll-dev/examples
+run mcs.log mcs -nologo -warnaserror -platform:x86 -out:"$work/PosExample.exe" \
+  "$dev_examples/dotnet/PosExample.cs" "$declarations/OstrelZOLTDLL.cs"
+# Under Mono the process is mono, and the library reads its settings beside
+# the process's executable: the station gets its own copy of mono.
+mono_binary=$(readlink -f "$(command -v mono)")
+at_station linux-csharp "$work/PosExample.exe" -DEMULATOR="$work/stations/linux-csharp/$(basename "$mono_binary")" \
+  "-DCOPY=$dev_examples/dotnet/PosExample.exe.config;$mono_binary" -DENV="LD_LIBRARY_PATH=$libdir"
+expect_sale linux-csharp
+mkdir -p "$work/pascal"
+run fpc.log fpc -Sew -vw -FU"$work/pascal" -FE"$work/pascal" -Fu"$declarations" -Fl"$libdir" \
+  "$dev_examples/pascal/pos_example.pas"
+at_station linux-pascal "$work/pascal/pos_example" -DENV="LD_LIBRARY_PATH=$libdir"
+expect_sale linux-pascal
 
-step "Linux: the .deb installed, used and removed"
-run lintian.log lintian --fail-on error "$deb"
-grep -v 'running with root privileges' "$work/lintian.log" || true
-run dpkg-install.log $SUDO dpkg -i "$deb"
-installed=1
-/sbin/ldconfig -p | grep -q 'libOstrelZOLTDLL\.so\.20 ' || fail "ldconfig does not know libOstrelZOLTDLL.so.20"
-[ "$(pkg-config --modversion ostrelzoltdll)" = "$version" ] || fail "installed pkg-config file"
-# No library beside the program: dlopen finds the installed one by name.
-at_station linux-dlopen-installed "$work/pos_dlopen"
-expect_sale linux-dlopen-installed
-if [ "$with_zolt" = 1 ]; then
-  run zolt-installed.log zolt --version
+reversed=(ostrelzoltdll-programs ostrelzoltdll-zolt libostrelzoltdll-dev "libostrelzoltdll$major")
+run dpkg-remove.log in_root -r "${reversed[@]}"
+left=$(cd "$droot" && find usr -type f 2>/dev/null || true)
+[ -z "$left" ] || fail "files left after dpkg -r: $left"
+run dpkg-purge.log in_root -P "${reversed[@]}"
+if dpkg-query --root="$droot" -W 'ostrelzoltdll-*' 'libostrelzoltdll*' >/dev/null 2>&1; then
+  fail "dpkg still knows the packages after dpkg -P"
 fi
-run dpkg-remove.log $SUDO dpkg -r ostrelzoltdll
-if dpkg-query -W -f='${Status}' ostrelzoltdll 2>/dev/null | grep -q 'install ok installed'; then
-  fail "ostrelzoltdll still installed"
-fi
-for file in /usr/lib/libOstrelZOLTDLL.so.$version /usr/include/OstrelZOLTDLL.h /usr/share/doc/ostrelzoltdll; do
-  [ ! -e "$file" ] || fail "$file left after dpkg -r"
-done
-# Purged, the machine is as it was before.
-run dpkg-purge.log $SUDO dpkg -P ostrelzoltdll
-installed=0
-if dpkg-query -W ostrelzoltdll >/dev/null 2>&1; then fail "dpkg still knows ostrelzoltdll after dpkg -P"; fi
-echo "ok   dpkg -i, dpkg -r, dpkg -P"
+echo "ok   dpkg -r, dpkg -P in the throwaway root: nothing left"
+
+step "Linux: beside the program, rpath \$ORIGIN"
+run cc-rpath.log cc "${strict[@]}" -DPOS_EXAMPLE_LINKED -I"$tgz_kit/include" "$example/pos_example.c" \
+  -L"$tgz_kit/lib/$ma" -lOstrelZOLTDLL '-Wl,-rpath,$ORIGIN' -o "$work/pos_rpath"
+at_station linux-rpath-beside "$work/pos_rpath" -DLIBRARY="$so"
+expect_sale linux-rpath-beside
 
 step "Windows: the zip's binaries"
 system_dlls=" kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll shell32.dll comctl32.dll comdlg32.dll ole32.dll oleaut32.dll version.dll ws2_32.dll ntdll.dll "
@@ -206,10 +310,8 @@ run mingw-by-name.log i686-w64-mingw32-gcc "${strict[@]}" -I"$zip_kit/include" \
   "$zip_kit/examples/pos_example.c" -o "$work/pos_by_name.exe"
 at_station windows-mingw-by-name "$work/pos_by_name.exe" -DLIBRARY="$dll" "${windows[@]}"
 expect_sale windows-mingw-by-name
-if [ "$with_zolt" = 1 ]; then
-  at_station windows-zolt-check-library "$zip_kit/bin/zolt.exe" -DLIBRARY="$dll" -DARGS=check-library \
-    "${windows[@]}"
-fi
+at_station windows-zolt-check-library "$zip_kit/bin/zolt.exe" -DLIBRARY="$dll" -DARGS=check-library \
+  "${windows[@]}"
 
 step "Windows: the MSVC-format import library"
 llvm-readobj "$zip_kit/lib/OstrelZOLTDLL.lib" >"$work/lib-readobj.log"
@@ -231,4 +333,10 @@ done
 at_station windows-lld-link "$work/msvc_probe.exe" -DLIBRARY="$dll" "${windows[@]}"
 echo "ok   OstrelZOLTDLL.lib: _ZoltResult@16 -> ZoltResult, _check_SoldOut_Condition@12 -> check_SoldOut_Condition; the linked program ran"
 
+step "Windows: the installer, in a fresh Wine prefix"
+WINEPREFIX=$work/wine-msi scripts/msi-check.sh "$msi" "$work/msi" "$dll"
+
+[ "$kit_on_system_before" = "$(kit_on_system)" ] ||
+  fail "the kit's packages or files on this machine changed during the release check"
+echo "ok   this machine's own packages and files of the kit are as they were"
 step "all checks passed"

@@ -15,7 +15,7 @@ using ZoltResultFn = int32_t(ZOLT_CALL*)(int32_t, int32_t, int32_t, char*);
 }  // namespace
 
 modDeclareZOLTDLL::modDeclareZOLTDLL()
-    : modDeclareZOLTDLL(SharedLibraryFileName("OstrelZOLTDLL")) {}
+    : modDeclareZOLTDLL(ZOLT_LIBRARY_NAME) {}
 
 modDeclareZOLTDLL::modDeclareZOLTDLL(std::string file_name)
     : file_name_(std::move(file_name)) {}

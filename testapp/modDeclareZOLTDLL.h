@@ -31,8 +31,10 @@ class ZoltDll {
 
 class modDeclareZOLTDLL final : public ZoltDll {
  public:
-  // file_name: the library's file name; by default "OstrelZOLTDLL.dll" on
-  // Windows and "libOstrelZOLTDLL.so" on Linux.
+  // file_name: the library's file name; by default the header's
+  // ZOLT_LIBRARY_NAME, "OstrelZOLTDLL.dll" on Windows and the SONAME
+  // "libOstrelZOLTDLL.so.20" on Linux (which the library's own package
+  // installs).
   modDeclareZOLTDLL();
   explicit modDeclareZOLTDLL(std::string file_name);
   ~modDeclareZOLTDLL() override;

@@ -1,10 +1,11 @@
 /* OstrelZOLTDLL: the PIN library of the Ostrel point-of-sale integration.
  *
  * A point-of-sale program loads "OstrelZOLTDLL.dll" (Windows) or
- * "libOstrelZOLTDLL.so" (Linux) by name and calls these two functions, once
- * per query and once per basket sold. The library reads its settings from
- * "OstrelZOLTDLL.dta" beside the calling program's executable and keeps the
- * day's PIN tables in the shared data folder that the settings name.
+ * "libOstrelZOLTDLL.so.20" (Linux) by name (ZOLT_LIBRARY_NAME) and calls
+ * these two functions, once per query and once per basket sold. The library
+ * reads its settings from "OstrelZOLTDLL.dta" beside the calling program's
+ * executable and keeps the day's PIN tables in the shared data folder that
+ * the settings name.
  *
  * Both functions return a signed 32-bit result: positive values are results,
  * negative values are the ZOLT_E_* codes below. The vendor and location
@@ -42,11 +43,24 @@ typedef int ZoltInt32;
 #define ZOLT_CALL
 #endif
 
-/* The file name a program loads the library by. */
+/* The version of the library this header describes: the DLL's file and
+ * product version (20.0.0.0 on Windows) and the Linux library's file name
+ * (libOstrelZOLTDLL.so.20.0.0). Callers built against a different major
+ * version must be checked again before they are shipped. */
+#define ZOLT_VERSION_MAJOR 20
+#define ZOLT_VERSION_MINOR 0
+#define ZOLT_VERSION_PATCH 0
+#define ZOLT_VERSION_STRING "20.0.0"
+
+/* The file name a program loads the library by. On Linux it is the SONAME,
+ * libOstrelZOLTDLL.so.20: the library's own package installs that name;
+ * the bare libOstrelZOLTDLL.so comes only with the development package (for
+ * linking), so a program that loads it by that name fails on a station
+ * without it. */
 #if defined(_WIN32)
 #define ZOLT_LIBRARY_NAME "OstrelZOLTDLL.dll"
 #else
-#define ZOLT_LIBRARY_NAME "libOstrelZOLTDLL.so"
+#define ZOLT_LIBRARY_NAME "libOstrelZOLTDLL.so.20"
 #endif
 
 #ifdef __cplusplus
@@ -76,7 +90,7 @@ extern "C" {
 #define ZOLT_E_WINDOW (-104)              /* first slot of the search window outside 0..1440 */
 #define ZOLT_E_SIZE (-105)                /* basket size outside 1..3 */
 #define ZOLT_E_PINEXPIRY (-106)           /* PINExpiry not 0, not 1, not 10..1439 */
-#define ZOLT_E_YEAR (-111)                /* system year outside 2001..2015 (ZoltResult) */
+#define ZOLT_E_YEAR (-111)                /* the sale date is outside the years 2001..2015, the only years the library issues PINs for (ZoltResult) */
 #define ZOLT_E_MONTH (-112)               /* system month outside 1..12 (ZoltResult) */
 #define ZOLT_E_DAY (-113)                 /* system day outside 1..31 (ZoltResult) */
 #define ZOLT_E_PINS_OFF (-300)            /* PINExpiry is 1: PINs are turned off */

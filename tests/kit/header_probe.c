@@ -10,6 +10,11 @@
 #include "OstrelZOLTDLL.h"
 
 typedef char ZoltInt32HasFourBytes[sizeof(ZoltInt32) == 4 ? 1 : -1];
+/* The version macros work in #if, and the text agrees with the numbers. */
+#if ZOLT_VERSION_MAJOR < 20 || ZOLT_VERSION_MINOR < 0 || ZOLT_VERSION_PATCH < 0
+#error "version macros"
+#endif
+typedef char ZoltVersionTextFits[sizeof(ZOLT_VERSION_STRING) >= 6 ? 1 : -1];
 
 static ZoltResultFn issue = ZoltResult;
 static check_SoldOut_ConditionFn query = check_SoldOut_Condition;
@@ -22,6 +27,7 @@ int ZOLT_CALL ZoltProbeMain(void* unused) {
   ZoltInt32 pin = issue(0, 0, ZOLT_SIZE_SMALL, expiry);
   (void)unused;
   (void)sizeof(ZoltInt32HasFourBytes);
+  (void)sizeof(ZoltVersionTextFits);
   if (core <= 0) return 1;
   return pin == ZOLT_E_YEAR || pin / 100000 == 4 ? 0 : 2;
 }
