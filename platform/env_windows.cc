@@ -25,14 +25,15 @@ namespace {
 // space on a stray huge file.
 constexpr ULONGLONG kMaxReadBytes = 64ull * 1024 * 1024;
 
-ULONGLONG SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  return (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-}
-
-// Reads an open file of `size` bytes to its end (within kMaxReadBytes).
-FileError ReadAll(HANDLE file, ULONGLONG size, std::string* contents) {
-  if (size > kMaxReadBytes) return Refuse(FileError::kOther, ERROR_FILE_TOO_LARGE);
-  contents->reserve(static_cast<size_t>(size));
+// Reads an open file to its end (within kMaxReadBytes).
+FileError ReadAll(HANDLE file, std::string* contents) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size)) return CauseOf(GetLastError());
+  if (size.QuadPart < 0 ||
+      static_cast<ULONGLONG>(size.QuadPart) > kMaxReadBytes) {
+    return Refuse(FileError::kOther, ERROR_FILE_TOO_LARGE);
+  }
+  contents->reserve(static_cast<size_t>(size.QuadPart));
   char buf[65536];
   for (;;) {
     DWORD n = 0;
@@ -52,7 +53,7 @@ FileError ReadAll(HANDLE file, ULONGLONG size, std::string* contents) {
 
 class WindowsWritableFile final : public WritableFile {
  public:
-  // `size`: the file's size when it was opened, -1 when not known.
+  // `size`: the file's size when it was opened, -1 when not known yet.
   WindowsWritableFile(HANDLE file, std::string path, LONGLONG size)
       : file_(file), path_(std::move(path)), size_(size) {}
   ~WindowsWritableFile() override { CloseHandle(file_); }
@@ -210,10 +211,9 @@ class WindowsEnv final : public Env {
   FileError ReadFile(const std::string& path, std::string* contents) override {
     contents->clear();
     HANDLE file;
-    BY_HANDLE_FILE_INFORMATION info;
-    FileError e = OpenNoReparse(path, GENERIC_READ, kShareAll, OPEN_EXISTING, &file, &info);
+    FileError e = OpenNoReparse(path, GENERIC_READ, kShareAll, OPEN_EXISTING, &file);
     if (e != FileError::kNone) return e;
-    e = ReadAll(file, SizeOf(info), contents);
+    e = ReadAll(file, contents);
     CloseHandle(file);
     return e;
   }
@@ -231,11 +231,7 @@ class WindowsEnv final : public Env {
       return file != INVALID_HANDLE_VALUE;
     });
     if (err != ERROR_SUCCESS) return CauseOf(err);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size) ||
-        ReadAll(file, static_cast<ULONGLONG>(size.QuadPart), contents) != FileError::kNone) {
-      contents->clear();
-    }
+    if (ReadAll(file, contents) != FileError::kNone) contents->clear();
     CloseHandle(file);
     return FileError::kNone;
   }
@@ -244,7 +240,7 @@ class WindowsEnv final : public Env {
                          std::unique_ptr<WritableFile>* file) override {
     file->reset();
     HANDLE handle;
-    LONGLONG size = 0;
+    LONGLONG size = 0;  // a new file's; an existing one's asked for
     if (creation == Creation::kNew) {
       const std::string folder = FolderOf(path);
       if (!folder.empty() && !IsFolder(AttributesOf(folder))) {
@@ -264,11 +260,10 @@ class WindowsEnv final : public Env {
       }
       // Other stations may go on reading (and the platform's writer
       // writing) beside us; a holder that shares only reading refuses us.
-      BY_HANDLE_FILE_INFORMATION info;
       const FileError e = OpenNoReparse(path, GENERIC_READ | GENERIC_WRITE,
-                                        kShareAll, OPEN_EXISTING, &handle, &info);
+                                        kShareAll, OPEN_EXISTING, &handle);
       if (e != FileError::kNone) return e;
-      size = static_cast<LONGLONG>(SizeOf(info));
+      size = -1;
     }
     *file = std::make_unique<WindowsWritableFile>(handle, path, size);
     return FileError::kNone;

@@ -4,8 +4,11 @@
 // Polling alone would let a station that has just let go take the lock
 // again before a slowly polling one looks, over and over; so a waiter that
 // has waited a while takes a second byte, the priority byte, and while
-// another holds it nobody else takes the lock. The same bytes as the Linux
-// build's, so that both kinds of station on one folder exclude each other.
+// another holds it no other waiter takes the lock. A first attempt does not
+// look at it (each lock call is a round trip to the file server; the old
+// polled lock already served 8 stations x 200 sales within 344 ms). The
+// same bytes as the Linux build's, so that both kinds of station on one
+// folder exclude each other.
 #include <windows.h>
 
 #include "platform/file_lock_windows.h"
@@ -98,11 +101,10 @@ FileError OpenLockFile(const std::string& path, HANDLE* file, bool* created) {
       return e == FileError::kLink ? e : FileError::kOther;
     }
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(*file, &info) ||
-      IsReparsePoint(info.dwFileAttributes)) {
+  bool known = false;
+  if (IsReparseHandle(*file, &known) || !known) {
     CloseHandle(*file);
-    return Refuse(FileError::kLink, ERROR_CANT_ACCESS_FILE);
+    return Refuse(known ? FileError::kLink : FileError::kOther, ERROR_CANT_ACCESS_FILE);
   }
   return FileError::kNone;
 }
@@ -134,8 +136,11 @@ FileError LockWindows(const std::string& path, LockPlace place, int timeout_ms,
   const DWORD bound = timeout_ms > 0 ? static_cast<DWORD>(timeout_ms) : 0;
   bool priority = false;
   DWORD pause = 0;
-  for (;;) {
-    if (priority || !HeldByOther(file, range.priority)) {
+  // The first attempt does not ask for the priority byte: each lock call
+  // costs a round trip to the file server, and a free lock is the rule.
+  // Waiters then defer to the one of them that holds it.
+  for (bool first = true;; first = false) {
+    if (first || priority || !HeldByOther(file, range.priority)) {
       if (LockByte(file, range.lock)) {
         if (priority) UnlockByte(file, range.priority);
         *lock = std::make_unique<WindowsFileLock>(file, range.lock, created);

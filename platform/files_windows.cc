@@ -49,9 +49,29 @@ bool IsTransient(DWORD err) {
   return err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION;
 }
 
+bool IsReparseHandle(HANDLE file, bool* known) {
+  // The attributes of the open file alone: GetFileInformationByHandleEx
+  // (Vista and later, bound at run time), else the older call, which also
+  // asks for the volume and takes far longer on some systems.
+  using TagInfoFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+  static const TagInfoFn tag_info = reinterpret_cast<TagInfoFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+  struct {
+    DWORD attributes;
+    DWORD reparse_tag;
+  } tag;
+  constexpr int kFileAttributeTagInfo = 9;
+  if (tag_info != nullptr && tag_info(file, kFileAttributeTagInfo, &tag, sizeof tag)) {
+    *known = true;
+    return IsReparsePoint(tag.attributes);
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  *known = GetFileInformationByHandle(file, &info) != 0;
+  return *known && IsReparsePoint(info.dwFileAttributes);
+}
+
 FileError OpenNoReparse(const std::string& path, DWORD access, DWORD share,
-                        DWORD creation, HANDLE* file,
-                        BY_HANDLE_FILE_INFORMATION* out) {
+                        DWORD creation, HANDLE* file) {
   const DWORD err = Retrying([&] {
     *file = CreateFileA(path.c_str(), access, share, nullptr, creation,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
@@ -66,17 +86,17 @@ FileError OpenNoReparse(const std::string& path, DWORD access, DWORD share,
     if (attrs != INVALID_FILE_ATTRIBUTES) return Refuse(FileError::kOther, err);
   }
   if (err != ERROR_SUCCESS) return CauseOf(err);
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(*file, &info)) {
+  bool known = false;
+  const bool reparse = IsReparseHandle(*file, &known);
+  if (!known) {
     const DWORD e = GetLastError();
     CloseHandle(*file);
-    return CauseOf(e);
+    return CauseOf(e == ERROR_SUCCESS ? ERROR_CANT_ACCESS_FILE : e);
   }
-  if (IsReparsePoint(info.dwFileAttributes)) {
+  if (reparse) {
     CloseHandle(*file);
     return Refuse(FileError::kLink, ERROR_CANT_ACCESS_FILE);
   }
-  if (out != nullptr) *out = info;
   return FileError::kNone;
 }
 

@@ -51,11 +51,13 @@ DWORD Retrying(Attempt attempt, bool retry_denied = false) {
 
 // Opens an existing file with the bounded retries of a sharing violation,
 // never through a reparse point: the reparse point itself is opened and
-// refused (kLink). kNone with *file set (and *info, when given, filled), or
-// the cause.
+// refused (kLink). kNone with *file set, or the cause.
 FileError OpenNoReparse(const std::string& path, DWORD access, DWORD share,
-                        DWORD creation, HANDLE* file,
-                        BY_HANDLE_FILE_INFORMATION* info = nullptr);
+                        DWORD creation, HANDLE* file);
+
+// Whether an open handle is a reparse point (false when that cannot be
+// told, with GetLastError set: the caller refuses then).
+bool IsReparseHandle(HANDLE file, bool* known);
 
 DWORD AttributesOf(const std::string& path);
 bool IsFolder(DWORD attrs);
