@@ -256,7 +256,9 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
         faults_before) {
       ++out.faulty_kills;
     }
-    day = NextIssueDay(FromDateNumber(last_day, 23, 59));
+    const LocalTime reached = FromDateNumber(last_day, 23, 59);
+    day = NextIssueDay(reached);
+    BeginAgainWhenGoneRound(reached, day, sim.data());
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)

@@ -127,6 +127,15 @@ LocalTime NextIssueDay(const LocalTime& t) {
   return next;
 }
 
+void BeginAgainWhenGoneRound(const LocalTime& day, const LocalTime& next,
+                             const std::string& data_folder) {
+  if (DateNumber(next) >= DateNumber(day)) return;
+  Env& env = Env::Default();
+  for (const char* name : {kPinTableName, kDllTableName}) {
+    env.RemoveFile(JoinPath(env, data_folder, name));
+  }
+}
+
 int32_t ValueOfPin(int32_t pin, int32_t pin_crypt) {
   const int32_t size = (pin / 100000 - 2) / 2;
   return pin % 100000 - pin_crypt * size;

@@ -66,6 +66,11 @@ LocalTime FromDateNumber(int32_t yyyymmdd, int hour, int minute);
 // The day after; after 2015-12-31 comes 2001-01-01, so that a rehearsal
 // running day after day stays in the years the library issues PINs for.
 LocalTime NextIssueDay(const LocalTime& t);
+// When going round from 2015 to 2001 (`next` before `day`), the site
+// begins again: the tables in `data_folder` are removed, since the library
+// never rebuilds tables for an earlier date.
+void BeginAgainWhenGoneRound(const LocalTime& day, const LocalTime& next,
+                             const std::string& data_folder);
 
 // The slot value of a PIN: its last five digits less PINcrypt x size.
 int32_t ValueOfPin(int32_t pin, int32_t pin_crypt);

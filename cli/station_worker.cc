@@ -17,6 +17,7 @@
 #include "cli/commands.h"
 #include "cli/simulated_site.h"
 #include "cli/station_env.h"
+#include "library/settings.h"
 #include "library/table_lock.h"
 #include "library/zolt.h"
 
@@ -68,7 +69,14 @@ int RunWorker(const WorkerOptions& o) {
                 ",\"result\":" + std::to_string(r) +
                 ",\"us\":" + std::to_string(us) + "}");
     }
-    if (day) day = NextIssueDay(*day);
+    if (day) {
+      const LocalTime next = NextIssueDay(*day);
+      LibrarySettings settings;
+      if (LoadSettings(today, Caller::kSoldOutQuery, 1, &settings) == Code::kOk) {
+        BeginAgainWhenGoneRound(*day, next, settings.Pathtopintable);
+      }
+      day = next;
+    }
   }
   PrintLine("{\"done\":true}");
   return kExitOk;

@@ -52,51 +52,45 @@ Code TableLock::Acquire(Env& env, const std::string& data_folder,
   // At most twice round: a station under the table file's lock that finds
   // PINTable.lck made meanwhile goes over to it.
   for (int round = 0; round < 2; ++round) {
+    std::string path = lock_path;
     FileError e = env.LockFile(lock_path, LockPlace::kLockFile,
                                RemainingMs(deadline), &file_lock_);
-    if (e == FileError::kNone) {
-      if (file_lock_->created()) {
-        // Stations that could not make the lock file may be selling under
-        // the table file's lock: wait them out before going on.
-        std::unique_ptr<FileLock> table;
-        e = env.LockFile(table_path, LockPlace::kTableFile,
-                         RemainingMs(deadline), &table);
-        if (e == FileError::kSharing) return Busy(env, why, table_path, wait_ms);
+    if (e == FileError::kNone && file_lock_->created()) {
+      // Stations that could not make the lock file may be selling under
+      // the table file's lock: wait them out before going on.
+      std::unique_ptr<FileLock> table;
+      if (env.LockFile(table_path, LockPlace::kTableFile, RemainingMs(deadline),
+                       &table) == FileError::kSharing) {
+        return Busy(env, why, table_path, wait_ms);
       }
-      mode_ = Mode::kHeld;
-      return Code::kOk;
-    }
-    if (e == FileError::kSharing) return Busy(env, why, lock_path, wait_ms);
-    if (e == FileError::kNoLocks) {
-      mode_ = Mode::kNoLocks;
-      return Code::kOk;
-    }
-    if (e != FileError::kDenied) {
-      return RefuseWith(env, why, Code::kUndetermined, "locking", lock_path, e);
-    }
-    // No lock file can be made here by this station: the table file's lock.
-    e = env.LockFile(table_path, LockPlace::kTableFile, RemainingMs(deadline),
-                     &file_lock_);
-    if (e == FileError::kNone) {
-      if (round == 0 && env.FileExists(lock_path)) {
+    } else if (e == FileError::kDenied) {
+      // No lock file can be made here by this station: the table file's.
+      path = table_path;
+      e = env.LockFile(table_path, LockPlace::kTableFile, RemainingMs(deadline),
+                       &file_lock_);
+      if (e == FileError::kNone && round == 0 && env.FileExists(lock_path)) {
         file_lock_.reset();
         continue;
       }
-      mode_ = Mode::kHeld;
-      return Code::kOk;
+      if (e == FileError::kNotFound || e == FileError::kDenied) {
+        // This station may make nothing in the data folder and may not
+        // write PINTable.dat (or there is none): it can only read.
+        mode_ = Mode::kReadOnly;
+        return Code::kOk;
+      }
     }
-    if (e == FileError::kSharing) return Busy(env, why, table_path, wait_ms);
-    if (e == FileError::kNoLocks) {
-      mode_ = Mode::kNoLocks;
-      return Code::kOk;
+    switch (e) {
+      case FileError::kNone:
+        mode_ = Mode::kHeld;
+        return Code::kOk;
+      case FileError::kNoLocks:
+        mode_ = Mode::kNoLocks;
+        return Code::kOk;
+      case FileError::kSharing:
+        return Busy(env, why, path, wait_ms);
+      default:
+        return RefuseWith(env, why, Code::kUndetermined, "locking", path, e);
     }
-    if (e == FileError::kNotFound || e == FileError::kDenied) {
-      // This station may make nothing in the data folder and may not write
-      // PINTable.dat (or there is none): it can only read.
-      mode_ = Mode::kReadOnly;
-      return Code::kOk;
-    }
-    return RefuseWith(env, why, Code::kUndetermined, "locking", table_path, e);
   }
   return RefuseWith(env, why, Code::kUndetermined,
                     "locking (PINTable.lck came and went)", lock_path);

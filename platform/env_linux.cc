@@ -29,7 +29,7 @@
 #include <dirent.h>
 
 #include "platform/env.h"
-#include "platform/file_lock_linux.h"
+#include "platform/file_lock.h"
 #include "platform/linux_paths.h"
 
 namespace zolt {
@@ -320,7 +320,7 @@ class LinuxEnv final : public Env {
 
   FileError LockFile(const std::string& path, LockPlace place, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override {
-    return LockLinux(path, place, timeout_ms, lock);
+    return LockOsFile(path, place, timeout_ms, lock);
   }
 
   std::size_t MaxPathLength() const override { return PATH_MAX - 1; }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/env.h"
-#include "platform/file_lock_windows.h"
+#include "platform/file_lock.h"
 #include "platform/files_windows.h"
 
 namespace zolt {
@@ -297,7 +297,7 @@ class WindowsEnv final : public Env {
 
   FileError LockFile(const std::string& path, LockPlace place, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override {
-    return LockWindows(path, place, timeout_ms, lock);
+    return LockOsFile(path, place, timeout_ms, lock);
   }
 
   std::size_t MaxPathLength() const override { return MAX_PATH - 1; }

@@ -18,7 +18,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/file_lock_linux.h"
+#include "platform/file_lock.h"
 #include "platform/linux_paths.h"
 
 namespace zolt {
@@ -151,7 +151,7 @@ FileError OpenTableFile(const std::string& path, int* fd) {
 
 }  // namespace
 
-FileError LockLinux(const std::string& path, LockPlace place, int timeout_ms,
+FileError LockOsFile(const std::string& path, LockPlace place, int timeout_ms,
                     std::unique_ptr<FileLock>* lock) {
   lock->reset();
   int fd = -1;

@@ -11,7 +11,7 @@
 // folder exclude each other.
 #include <windows.h>
 
-#include "platform/file_lock_windows.h"
+#include "platform/file_lock.h"
 #include "platform/files_windows.h"
 
 namespace zolt {
@@ -121,7 +121,7 @@ FileError OpenTableFile(const std::string& path, HANDLE* file) {
 
 }  // namespace
 
-FileError LockWindows(const std::string& path, LockPlace place, int timeout_ms,
+FileError LockOsFile(const std::string& path, LockPlace place, int timeout_ms,
                       std::unique_ptr<FileLock>* lock) {
   lock->reset();
   HANDLE file = INVALID_HANDLE_VALUE;
