@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
     return Fail(command, e.what(), kExitUsage);
   }
   if (help->parsed()) {
+    app.clear();  // else the help of the parsed "help" itself is shown
     if (help_topic.empty()) {
       std::fputs(app.help().c_str(), stdout);
       return kExitOk;

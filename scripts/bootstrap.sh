@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev
   llvm lld help2man lintian unzip file
   libcli11-dev nlohmann-json3-dev
+  faketime e2fsprogs
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,18 +25,53 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string g_zolt;   // the program under test
-std::string g_cases;  // the folder of case files
+std::string g_zolt;     // the program under test
+std::string g_cases;    // the folder of case files
+std::string g_library;  // the built PIN library
 
 struct Run {
   int exit = -1;
   std::string out, err;
 };
 
-Run RunZolt(std::vector<std::string> args) {
+// Runs a program of this machine (Linux), also from the Windows build's
+// runner under Wine, which starts Unix programs by their path.
+int RunTool(const std::vector<std::string>& command) {
+  auto child = ChildProcess::Start(
+      command[0], {command.begin() + 1, command.end()}, nullptr, true);
+  if (!child) return -1;
+  std::string ignored;
+  while (child->Read(&ignored)) {
+  }
+  while (child->ReadErrors(&ignored)) {
+  }
+  return child->Wait();
+}
+
+// The Linux path of a station path (the Windows runner sees Z:\...).
+std::string UnixPath(std::string path) {
+  if (path.size() > 2 && path[1] == ':') path = path.substr(2);
+  for (char& ch : path) {
+    if (ch == '\\') ch = '/';
+  }
+  return path;
+}
+
+// `clock_ahead` seconds other than 0 run zolt with its clock that far
+// ahead of the system's (libfaketime), while the file server (this
+// machine's kernel) stamps files with the real time.
+Run RunZolt(std::vector<std::string> args, const std::string& clock_ahead = "") {
   Run r;
   std::string error;
-  auto child = ChildProcess::Start(g_zolt, args, &error, true);
+  std::string program = g_zolt;
+  if (!clock_ahead.empty()) {
+    args.insert(args.begin(), {"NO_FAKE_STAT=1", "/usr/bin/faketime", "-f",
+                               (clock_ahead[0] == '-' ? "" : "+") +
+                                   clock_ahead + "s",
+                               UnixPath(g_zolt)});
+    program = "/usr/bin/env";
+  }
+  auto child = ChildProcess::Start(program, args, &error, true);
   if (!child) {
     ADD_FAILURE() << "cannot start " << g_zolt << ": " << error;
     return r;
@@ -65,10 +101,12 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(
   return out;
 }
 
-std::vector<std::string> Args(const test::Station& s, const std::string& text) {
+std::vector<std::string> Args(const test::Station& s, const std::string& text,
+                              bool add_station = true) {
   std::vector<std::string> args;
   for (const std::string& w : test::Words(text)) args.push_back(s.Expand(w));
-  if (std::find(args.begin(), args.end(), "--station") == args.end()) {
+  if (add_station &&
+      std::find(args.begin(), args.end(), "--station") == args.end()) {
     args.push_back("--station");
     args.push_back(s.folder());
   }
@@ -80,6 +118,15 @@ void RunCase(const test::Case& c) {
   test::Station s(root.MakeDir("station"), root.MakeDir("station/data"));
   Run run;
   bool ran = false, check_unchanged = false;
+  std::string clock_ahead;
+  std::vector<std::string> immutable;
+  // Immutable files must become removable again, whatever the case did.
+  struct Unfreeze {
+    std::vector<std::string>* paths;
+    ~Unfreeze() {
+      for (const std::string& p : *paths) RunTool({"/usr/bin/chattr", "-i", p});
+    }
+  } unfreeze{&immutable};
   std::map<std::string, std::pair<std::string, fs::file_time_type>> before;
   for (size_t i = 0; i < c.lines.size(); ++i) {
     const std::string& line = c.lines[i];
@@ -92,11 +139,33 @@ void RunCase(const test::Case& c) {
       s.Write();
       const Run r = RunZolt(Args(s, rest));
       ASSERT_EQ(r.exit, 0) << "before " << rest << "\n" << r.out << r.err;
-    } else if (verb == "run") {
+    } else if (verb == "run" || verb == "run-bare") {
       s.Write();
       before = Snapshot(s.folder());
-      run = RunZolt(Args(s, rest));
+      run = RunZolt(Args(s, rest, verb == "run"), clock_ahead);
       ran = true;
+    } else if (verb == "clock-ahead") {
+      clock_ahead = rest;
+    } else if (verb == "immutable") {
+      s.Write();
+      const std::string path = UnixPath(s.Path(rest));
+      if (RunTool({"/usr/bin/chattr", "+i", path}) != 0) {
+        std::printf("[ SKIPPED ] %s: chattr +i is not allowed here\n",
+                    c.name.c_str());
+        return;
+      }
+      immutable.push_back(path);
+    } else if (verb == "library") {
+      // The built library in the station folder, under its own name and
+      // (Linux) the name a program loads it by.
+      const fs::path built(g_library);
+      fs::copy_file(built, fs::path(s.folder()) / built.filename());
+      const std::string plain = "libOstrelZOLTDLL.so";
+      if (built.filename() != "OstrelZOLTDLL.dll" && built.filename() != plain) {
+        fs::create_symlink(built.filename(), fs::path(s.folder()) / plain);
+      }
+    } else if (verb == "absent") {
+      EXPECT_FALSE(fs::exists(s.Path(rest))) << rest << " is left";
     } else if (verb == "exit") {
       EXPECT_EQ(run.exit, std::stoi(rest)) << run.out << run.err;
     } else if (verb == "out") {
@@ -148,11 +217,12 @@ TEST(ZoltCases, EveryCaseFile) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: zolt_cases_test ZOLT CASES_FOLDER\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: zolt_cases_test ZOLT CASES_FOLDER LIBRARY\n");
     return 2;
   }
   zolt::g_zolt = zolt::test::Native(argv[1]);
   zolt::g_cases = zolt::test::Native(argv[2]);
+  zolt::g_library = zolt::test::Native(argv[3]);
   return RUN_ALL_TESTS();
 }
