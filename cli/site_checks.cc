@@ -55,16 +55,17 @@ SiteCheck ClockCheck(const SiteCheckInput& in) {
            " the data folder's server";
   if (size > fail) {
     c.verdict = Verdict::kFail;
-    c.text += ", more than the " + std::to_string(fail / 60) +
-              " minutes a PIN's window spans: stations sell PINs of "
-              "different minutes (or days). Set this station's clock "
-              "from the server";
+    c.text += ", more than " + std::to_string(fail / 60) + " minutes";
+    c.advice = "a PIN depends on the date and minute of its sale: this "
+               "station sells the PINs of other minutes than the other "
+               "stations, beyond a PIN's lifetime. Set this station's clock "
+               "from the server";
   } else if (size > kClockWarnSeconds) {
     c.verdict = Verdict::kWarn;
-    c.text += ", more than " + std::to_string(kClockWarnSeconds) +
-              " s: PINs change every minute, so near a minute's turn this "
-              "station sells the PIN of another minute than the others. "
-              "Set this station's clock from the server";
+    c.text += ", more than " + std::to_string(kClockWarnSeconds) + " s";
+    c.advice = "PINs change every minute: near each minute's turn this "
+               "station sells the PIN of another minute than the other "
+               "stations. Set this station's clock from the server";
   } else {
     c.verdict = Verdict::kOk;
   }
@@ -91,11 +92,12 @@ SiteCheck LocationCheck(const SiteCheckInput& in) {
       c.verdict = Verdict::kWarn;
       c.data["network"] = false;
       c.text = "data folder: " + folder + " is on this station's own disk (" +
-               where.detail +
-               "): a station whose Pathtopintable names its own disk keeps "
-               "its own tables and hands out the same PINs as the other "
-               "stations, with no error anywhere. At a site with more than "
-               "one station it must name the shared folder on the server";
+               where.detail + ")";
+      c.advice = "a station whose Pathtopintable names its own disk keeps "
+                 "its own tables and hands out the same PINs as the other "
+                 "stations, with no error anywhere. At a site with more "
+                 "than one station it must name the shared folder on the "
+                 "server";
       break;
     case FolderLocation::Kind::kUnknown:
       c.data["network"] = nullptr;
@@ -140,8 +142,10 @@ SiteCheck TablesDateCheck(const SiteCheckInput& in) {
   if (dated > today) {
     c.verdict = Verdict::kFail;
     c.text = "tables' date: dated " + DateText(dated) +
-             ", later than this station's date " + DateText(today) +
-             ": this station's clock is behind the station that dated them";
+             ", later than this station's date " + DateText(today);
+    c.advice = "this station's clock is behind the station that dated the "
+               "tables: its calls find the tables of a later day. Set this "
+               "station's clock from the server";
   } else if (dated < today) {
     c.verdict = Verdict::kOk;
     c.text = "tables' date: dated " + DateText(dated) +

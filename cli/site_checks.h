@@ -27,7 +27,8 @@ const char* VerdictToken(Verdict v);  // "ok", "warn", "fail", "not-checked"
 struct SiteCheck {
   std::string name;  // "clock", "data_folder_location", "tables_date"
   Verdict verdict = Verdict::kNotChecked;
-  std::string text;  // for people
+  std::string text;    // for people: what was found, one line
+  std::string advice;  // for people: what it means and what to do, or ""
   nlohmann::ordered_json data = nlohmann::ordered_json::object();
 };
 

@@ -150,6 +150,25 @@ bool Works(const Answer& a) {
          a.result == ToInt(Code::kPinsOff);
 }
 
+// Words broken into lines of at most `width` characters, each indented.
+std::string Wrapped(const std::string& words, size_t indent, size_t width) {
+  std::string out, line;
+  size_t start = 0;
+  while (start < words.size()) {
+    size_t end = words.find(' ', start);
+    if (end == std::string::npos) end = words.size();
+    const std::string word = words.substr(start, end - start);
+    if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+      out += std::string(indent, ' ') + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  if (!line.empty()) out += std::string(indent, ' ') + line + "\n";
+  return out;
+}
+
 const char* VerdictLabel(Verdict v) {
   switch (v) {
     case Verdict::kOk: return "ok  ";
@@ -227,6 +246,7 @@ int RunStatus(const StatusOptions& o) {
       ordered_json one = {{"verdict", VerdictToken(check.verdict)}};
       one.update(check.data);
       one["text"] = check.text;
+      one["advice"] = check.advice;
       j["site"][check.name] = one;
     }
     j["tables"] = TablesJson(day);
@@ -282,6 +302,9 @@ int RunStatus(const StatusOptions& o) {
   std::printf("Site\n");
   for (const SiteCheck& check : site) {
     std::printf("  %s  %s\n", VerdictLabel(check.verdict), check.text.c_str());
+    if (!check.advice.empty()) {
+      std::fputs(Wrapped(check.advice, 8, 78).c_str(), stdout);
+    }
   }
   std::printf("\n");
   PrintTablesText(day);

@@ -17,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/child_process.h"
+#include "platform/testing/os_testing.h"
 #include "platform/testing/temp_dir.h"
 #include "tests/station/station.h"
 
@@ -48,13 +49,16 @@ int RunTool(const std::vector<std::string>& command) {
   return child->Wait();
 }
 
-// The Linux path of a station path (the Windows runner sees Z:\...).
-std::string UnixPath(std::string path) {
-  if (path.size() > 2 && path[1] == ':') path = path.substr(2);
-  for (char& ch : path) {
-    if (ch == '\\') ch = '/';
+// A JSON value of a case with the station's folders in it: the folders
+// JSON-escaped (a Windows path's backslashes) before the rest is expanded.
+std::string JsonValue(const test::Station& s, std::string value) {
+  for (const auto& [name, path] :
+       {std::pair<std::string, std::string>{"{station}", s.folder()},
+        {"{data}", s.data()}}) {
+    const std::string escaped = nlohmann::json(path).dump();
+    value = test::Replace(value, name, escaped.substr(1, escaped.size() - 2));
   }
-  return path;
+  return s.Expand(value);
 }
 
 // `clock_ahead` seconds other than 0 run zolt with its clock that far
@@ -68,7 +72,7 @@ Run RunZolt(std::vector<std::string> args, const std::string& clock_ahead = "") 
     args.insert(args.begin(), {"NO_FAKE_STAT=1", "/usr/bin/faketime", "-f",
                                (clock_ahead[0] == '-' ? "" : "+") +
                                    clock_ahead + "s",
-                               UnixPath(g_zolt)});
+                               HostPath(g_zolt)});
     program = "/usr/bin/env";
   }
   auto child = ChildProcess::Start(program, args, &error, true);
@@ -145,16 +149,23 @@ void RunCase(const test::Case& c) {
       run = RunZolt(Args(s, rest, verb == "run"), clock_ahead);
       ran = true;
     } else if (verb == "clock-ahead") {
+      if (!FakeClockWorks()) {
+        std::printf("[ SKIPPED ] %s: libfaketime cannot shift this build's "
+                    "clock\n", c.name.c_str());
+        return;
+      }
       clock_ahead = rest;
     } else if (verb == "immutable") {
       s.Write();
-      const std::string path = UnixPath(s.Path(rest));
-      if (RunTool({"/usr/bin/chattr", "+i", path}) != 0) {
+      const std::string path = HostPath(s.Path(rest));
+      RunTool({"/usr/bin/chattr", "+i", path});
+      immutable.push_back(path);
+      // Opening it to append writes nothing, and fails once it is immutable.
+      if (std::ofstream(s.Path(rest), std::ios::app).is_open()) {
         std::printf("[ SKIPPED ] %s: chattr +i is not allowed here\n",
                     c.name.c_str());
         return;
       }
-      immutable.push_back(path);
     } else if (verb == "library") {
       // The built library in the station folder, under its own name and
       // (Linux) the name a program loads it by.
@@ -184,7 +195,7 @@ void RunCase(const test::Case& c) {
       ASSERT_FALSE(doc.is_discarded()) << "stdout is no JSON:\n" << run.out;
       const nlohmann::json::json_pointer at(rest.substr(0, eq));
       ASSERT_TRUE(doc.contains(at)) << rest.substr(0, eq) << " missing";
-      EXPECT_EQ(doc.at(at), nlohmann::json::parse(s.Expand(rest.substr(eq + 3))))
+      EXPECT_EQ(doc.at(at), nlohmann::json::parse(JsonValue(s, rest.substr(eq + 3))))
           << rest.substr(0, eq);
     } else if (verb == "unchanged") {
       check_unchanged = true;
