@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -160,8 +162,14 @@ void RunCase(const test::Case& c) {
       const std::string path = HostPath(s.Path(rest));
       RunTool({"/usr/bin/chattr", "+i", path});
       immutable.push_back(path);
-      // Opening it to append writes nothing, and fails once it is immutable.
-      if (std::ofstream(s.Path(rest), std::ios::app).is_open()) {
+      // Opening it to append writes nothing, and fails once it is immutable
+      // (under Wine the Unix program may still be running: wait for it).
+      bool frozen = false;
+      for (int i = 0; i < 100 && !frozen; ++i) {
+        frozen = !std::ofstream(s.Path(rest), std::ios::app).is_open();
+        if (!frozen) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      if (!frozen) {
         std::printf("[ SKIPPED ] %s: chattr +i is not allowed here\n",
                     c.name.c_str());
         return;
