@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "library/code_meaning.h"
 #include "platform/write_probe.h"
 
 namespace zolt::cli {
@@ -133,6 +134,13 @@ Refusal CauseOf(int32_t result, const Refusal& from_core,
   if (result > 0) return Refusal{};
   if (!from_core.step.empty()) return from_core;
   return witness.LastFailure(static_cast<Code>(result));
+}
+
+std::string MeaningBesideCause(int32_t code, const Refusal& cause) {
+  std::string meaning = CodeMeaning(code);
+  const size_t list = meaning.find(" (");
+  if (!cause.step.empty() && list != std::string::npos) meaning.resize(list);
+  return meaning;
 }
 
 nlohmann::ordered_json RefusalJson(const Refusal& r) {

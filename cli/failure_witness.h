@@ -51,6 +51,10 @@ class FailureWitness : public EnvWrapper {
 Refusal CauseOf(int32_t result, const Refusal& from_core,
                 const FailureWitness& witness);
 
+// The code's meaning for people; where the cause is named, without the
+// list of possible causes (-1: "undetermined failure: no PIN was issued").
+std::string MeaningBesideCause(int32_t code, const Refusal& cause);
+
 // "not-found", "bad-path", "denied", "sharing", "other" ("" for none).
 const char* FileErrorToken(FileError e);
 

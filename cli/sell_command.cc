@@ -87,7 +87,7 @@ int RunSell(const SellOptions& o) {
                       {"cause", RefusalJson(cause)}};
       if (!c.json) {
         std::printf("%s: %d: %s\n", ExportName(failed), result,
-                    CodeMeaning(result).c_str());
+                    MeaningBesideCause(result, cause).c_str());
         const std::string words = DescribeRefusal(cause);
         if (!words.empty()) std::printf("  cause: %s\n", words.c_str());
       }

@@ -315,7 +315,9 @@ int RunStatus(const StatusOptions& o) {
                  std::to_string(a.size) + ")")
                     .c_str(),
                 a.result,
-                AnswerMeaning(a, day, settings.values.PINcrypt).c_str());
+                a.result <= 0
+                    ? MeaningBesideCause(a.result, a.cause).c_str()
+                    : AnswerMeaning(a, day, settings.values.PINcrypt).c_str());
     const std::string cause = DescribeRefusal(a.cause);
     if (!cause.empty()) {
       std::printf("  %-32s          cause: %s\n", "", cause.c_str());
