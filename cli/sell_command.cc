@@ -129,7 +129,7 @@ int RunSell(const SellOptions& o) {
 
 void AddSellCommand(CLI::App& app, int* exit_status) {
   auto options = std::make_shared<SellOptions>();
-  CLI::App* cmd = app.add_subcommand("sell", "sell baskets as a point-of-sale program does (writes the real tables)");
+  CLI::App* cmd = app.add_subcommand("sell", "sell baskets as a point-of-sale program does (writes the real tables; at another --at time, a scratch copy)");
   Describe(cmd,
       "Sell baskets at the station as a point-of-sale program does: for each "
       "basket check_SoldOut_Condition, then ZoltResult, through the library "
