@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli/simulated_site.h"
 #include "platform/site_probes.h"
 
 namespace zolt::cli {
@@ -126,8 +127,7 @@ std::string DateText(int32_t n) {
 SiteCheck TablesDateCheck(const SiteCheckInput& in) {
   SiteCheck c;
   c.name = "tables_date";
-  const int32_t today = in.station_time.year * 10000 +
-                        in.station_time.month * 100 + in.station_time.day;
+  const int32_t today = DateNumber(in.station_time);
   c.data["station_date"] = DateText(today);
   const int32_t dated = in.day == nullptr
                             ? 0

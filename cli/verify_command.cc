@@ -14,6 +14,7 @@
 #include "cli/good_until.h"
 #include "cli/output.h"
 #include "cli/settings_view.h"
+#include "cli/simulated_site.h"
 #include "cli/station_env.h"
 #include "cli/unreadable_input.h"
 #include "library/code_meaning.h"
@@ -74,10 +75,6 @@ int SlotOfValue(const std::string& station, const LibrarySettings& s,
     if (values[static_cast<size_t>(slot)] == value) return slot;
   }
   return -1;
-}
-
-int32_t DateNumber(const LocalTime& t) {
-  return t.year * 10000 + t.month * 100 + t.day;
 }
 
 std::string Duration(long minutes) {
