@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -71,7 +72,14 @@ Run RunZolt(std::vector<std::string> args, const std::string& clock_ahead = "") 
   std::string error;
   std::string program = g_zolt;
   if (!clock_ahead.empty()) {
-    args.insert(args.begin(), {"NO_FAKE_STAT=1", "/usr/bin/faketime", "-f",
+    // libfaketime is preloaded before the sanitizers' runtime: tell it so.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asan_options =
+        std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
+        (asan != nullptr && *asan != '\0' ? ":" : "") +
+        "verify_asan_link_order=0";
+    args.insert(args.begin(), {"NO_FAKE_STAT=1", asan_options,
+                               "/usr/bin/faketime", "-f",
                                (clock_ahead[0] == '-' ? "" : "+") +
                                    clock_ahead + "s",
                                HostPath(g_zolt)});
