@@ -1,8 +1,12 @@
-// zolt check-library [FILE]: loads the installed PIN library the way a
-// point-of-sale program does and checks what such a program relies on:
-// the file and its version, both exports bound by name (and on Windows by
-// ordinal, with the __stdcall convention measured on real calls), and one
-// sold-out answer, which uses no PIN.
+// zolt check-library [FILE]: checks the PIN library the point-of-sale
+// program of a station folder loads, as that program meets it: a copy of
+// zolt runs beside copies of the folder's settings file and library (the
+// library reads the settings beside the program that loaded it), loads the
+// library by name and checks what such a program relies on: the file and
+// its version, both exports bound by name (and on Windows by ordinal, with
+// the __stdcall convention measured on real calls), and one sold-out
+// answer, which uses no PIN. A refusal's cause comes from zolt's own
+// rehearsal of the same call.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstring>
