@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/station_env.h"
+#include "library/refusal.h"
 #include "library/result_code.h"
 
 namespace zolt::cli {
@@ -19,6 +20,7 @@ struct Answer {
   int32_t result = 0;
   std::string expiry;  // ZoltResult's text for a PIN, as written
   std::vector<Notice> notices;  // the message boxes the call would show
+  Refusal cause;                // why it refused (failure_witness.h)
 };
 
 // ZoltResult for sizes 1 to 3, then check_SoldOut_Condition for the same.

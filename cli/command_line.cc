@@ -20,28 +20,44 @@ int DaysIn(int year, int month) {
 }  // namespace
 
 const char kExitStatusHelp[] =
-    "Exit status: 0 success; 1 the library's answer is a failure code (or a "
-    "simulation found a fault); 2 wrong usage or unreadable input, with one "
+    "Exit status: 0 ok; 1 the site or the library said no (a failure code, "
+    "a PIN that is not good, a fault found); 2 bad usage or input, with one "
     "line on stderr naming what was wrong.";
+
+void PrintError(const std::string& command, const std::string& what) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "zolt: %s%s%s\n", command.c_str(),
+               command.empty() ? "" : ": ", what.c_str());
+}
 
 void Describe(CLI::App* command, const std::string& details) {
   command->footer(details + "\n\n" + kExitStatusHelp);
 }
 
-void AddCommonOptions(CLI::App* command, CommonOptions* o) {
-  command
-      ->add_option("--station", o->station,
-                   "the station folder: the one whose OstrelZOLTDLL.dta the "
-                   "library reads, as beside the point-of-sale program "
-                   "(default: the current folder)")
-      ->type_name("DIR");
-  command
-      ->add_option("--at", o->at,
-                   "a simulated local time, \"YYYY-MM-DD HH:MM\" "
-                   "(default: the clock)")
-      ->type_name("TIME");
-  command->add_flag("--json", o->json,
-                    "one JSON document on standard output instead of text");
+void AddCommonOptions(CLI::App* command, CommonOptions* o, unsigned which,
+                      const char* station_help) {
+  if ((which & kStationOption) != 0) {
+    command
+        ->add_option("--station", o->station,
+                     station_help != nullptr
+                         ? station_help
+                         : "the station folder: the one whose "
+                           "OstrelZOLTDLL.dta the library reads, as beside "
+                           "the point-of-sale program (default: the current "
+                           "folder)")
+        ->type_name("DIR");
+  }
+  if ((which & kAtOption) != 0) {
+    command
+        ->add_option("--at", o->at,
+                     "a simulated local time, \"YYYY-MM-DD HH:MM\" "
+                     "(default: the clock)")
+        ->type_name("TIME");
+  }
+  if ((which & kJsonOption) != 0) {
+    command->add_flag("--json", o->json,
+                      "one JSON document on standard output instead of text");
+  }
 }
 
 std::optional<LocalTime> ParseTime(const std::string& text) {
@@ -82,6 +98,14 @@ std::string FormatMinute(int minute) {
   std::snprintf(buf, sizeof(buf), "%02d:%02d", minute / 60, minute % 60);
   return buf;
 }
+
+std::string IsoTime(const LocalTime& t) {
+  std::string s = FormatTime(t);
+  s[10] = 'T';
+  return s;
+}
+
+std::string IsoDate(const LocalTime& t) { return FormatDate(t); }
 
 std::string AbsolutePath(const std::string& path) {
   std::error_code ec;

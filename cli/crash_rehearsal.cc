@@ -268,6 +268,8 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
 
   if (o.json) {
     nlohmann::ordered_json j = {
+        {"schema", kJsonSchema},
+        {"command", "simulate"},
         {"kills", out.kills},
         {"kills_survived", out.kills - out.faulty_kills},
         {"seed", o.seed},

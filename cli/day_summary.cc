@@ -8,13 +8,41 @@
 namespace zolt::cli {
 namespace {
 
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char ch : s) {
+    if (ch < '0' || ch > '9') return false;
+  }
+  return true;
+}
+
+// The dates as data: the day a number, the date in ISO 8601; null where
+// the file holds none or something else (its text is then in "..._text").
 nlohmann::ordered_json FileJson(const TableFileView& f) {
   nlohmann::ordered_json j = {{"path", f.path}, {"kind", f.kind}};
-  j["LastPINRunDay"] = f.run_day.empty() ? nlohmann::ordered_json()
-                                         : nlohmann::ordered_json(f.run_day);
-  j["LastPINRunDate"] = f.run_date.empty() ? nlohmann::ordered_json()
-                                           : nlohmann::ordered_json(f.run_date);
+  j["LastPINRunDay"] = AllDigits(f.run_day) && f.run_day.size() <= 2
+                           ? nlohmann::ordered_json(std::stoi(f.run_day))
+                           : nlohmann::ordered_json();
+  j["LastPINRunDate"] =
+      AllDigits(f.run_date) && f.run_date.size() == 8
+          ? nlohmann::ordered_json(f.run_date.substr(0, 4) + "-" +
+                                   f.run_date.substr(4, 2) + "-" +
+                                   f.run_date.substr(6, 2))
+          : nlohmann::ordered_json();
+  if (j["LastPINRunDay"].is_null() && !f.run_day.empty()) {
+    j["LastPINRunDay_text"] = f.run_day;
+  }
+  if (j["LastPINRunDate"].is_null() && !f.run_date.empty()) {
+    j["LastPINRunDate_text"] = f.run_date;
+  }
   return j;
+}
+
+std::string Token(std::string words) {
+  for (char& ch : words) {
+    if (ch == ' ') ch = '-';
+  }
+  return words;
 }
 
 std::string FileText(const TableFileView& f) {
@@ -30,7 +58,7 @@ int WindowSlots(const DayView& d) { return d.minute - d.window_first + 1; }
 
 nlohmann::ordered_json TablesJson(const DayView& d) {
   nlohmann::ordered_json j;
-  j["state"] = d.state;
+  j["state"] = Token(d.state);
   j["next_call"] = d.next_call;
   j["files"]["PINTable.dat"] = FileJson(d.pin);
   j["files"]["DLLPINTable.dat"] = FileJson(d.dll);

@@ -1,14 +1,19 @@
 // zolt: the site tool. Shows, checks and rehearses everything the PIN
 // library decides at a station, without a point-of-sale program.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
 
 namespace {
+
+using namespace zolt::cli;
 
 constexpr char kVersion[] = "zolt 20.0.0";
 
@@ -20,16 +25,75 @@ constexpr char kDescription[] =
     "point-of-sale program would, to rehearse many stations at once, and to "
     "check the installed library itself.";
 
+// The edit distance of two names, for the nearest command.
+size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                         diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+std::vector<CLI::App*> All(CLI::App& app) {
+  return app.get_subcommands(
+      std::function<bool(CLI::App*)>([](CLI::App*) { return true; }));
+}
+
+// The commands listed in the help (the hidden station process left out).
+std::vector<std::string> Commands(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* sub : All(app)) {
+    if (!sub->get_group().empty()) names.push_back(sub->get_name());
+  }
+  return names;
+}
+
+CLI::App* FindCommand(CLI::App& app, const std::string& name) {
+  for (CLI::App* sub : All(app)) {
+    if (sub->get_name() == name) return sub;
+  }
+  return nullptr;
+}
+
+// "unknown command "stauts"; did you mean "status"?"
+std::string Unknown(CLI::App& app, const std::string& name) {
+  std::string nearest;
+  size_t best = 0;
+  for (const std::string& c : Commands(app)) {
+    const size_t d = Distance(name, c);
+    if (nearest.empty() || d < best) {
+      nearest = c;
+      best = d;
+    }
+  }
+  std::string text = "unknown command \"" + name + "\"";
+  if (!nearest.empty() && best <= std::max<size_t>(2, nearest.size() / 2)) {
+    text += "; did you mean \"" + nearest + "\"?";
+  }
+  return text + " (see zolt help)";
+}
+
+int Fail(const std::string& command, const std::string& what, int status) {
+  PrintError(command, what);
+  return status;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace zolt::cli;
   CLI::App app(kDescription, "zolt");
   app.set_version_flag("--version", kVersion);
   app.footer(std::string(kExitStatusHelp) +
-             "\n\nRun \"zolt COMMAND --help\" for the options and the "
-             "details of a command.");
+             "\n\nRun \"zolt help COMMAND\" (or \"zolt COMMAND --help\") for "
+             "the options and the details of a command.");
   app.require_subcommand(1);
   int exit_status = kExitOk;
   AddStatusCommand(app, &exit_status);
@@ -39,6 +103,20 @@ int main(int argc, char** argv) {
   AddSimulateCommand(app, &exit_status);
   AddCheckLibraryCommand(app, &exit_status);
   AddStationWorkerCommand(app, &exit_status);
+  CLI::App* help = app.add_subcommand(
+      "help", "the options and details of zolt or of one command");
+  std::string help_topic;
+  help->add_option("COMMAND", help_topic, "the command to describe");
+
+  // The command named first, which every message names.
+  const std::string first = argc > 1 ? argv[1] : "";
+  const bool named = !first.empty() && first[0] != '-';
+  if (named && FindCommand(app, first) == nullptr) {
+    return Fail("", Unknown(app, first), kExitUsage);
+  }
+  const std::string command = named && first != "help" ? first : "";
+  const std::string see =
+      command.empty() ? " (see zolt help)" : " (see zolt help " + command + ")";
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -47,19 +125,34 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
+  } catch (const CLI::RequiredError& e) {
+    if (!named) return Fail("", "a command is required" + see, kExitUsage);
+    return Fail(command, e.what() + see, kExitUsage);
   } catch (const CLI::ParseError& e) {
     std::string what = e.what();
-    for (char& ch : what) {
-      if (ch == '\n') ch = ' ';
-    }
-    std::fprintf(stderr, "zolt: %s (see zolt --help)\n", what.c_str());
-    return kExitUsage;
+    std::replace(what.begin(), what.end(), '\n', ' ');
+    return Fail(command, what + see, kExitUsage);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "zolt: %s\n", e.what());
-    return kExitUsage;
+    return Fail(command, e.what() + see, kExitUsage);
+  } catch (const InputError& e) {
+    return Fail(command, e.what(), kExitUsage);
+  } catch (const SiteError& e) {
+    return Fail(command, e.what(), kExitFailure);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "zolt: %s\n", e.what());
-    return kExitUsage;
+    return Fail(command, e.what(), kExitUsage);
+  }
+  if (help->parsed()) {
+    app.clear();  // else the help of the parsed "help" itself is shown
+    if (help_topic.empty()) {
+      std::fputs(app.help().c_str(), stdout);
+      return kExitOk;
+    }
+    CLI::App* topic = FindCommand(app, help_topic);
+    if (topic == nullptr || topic == help || topic->get_group().empty()) {
+      return Fail("help", Unknown(app, help_topic), kExitUsage);
+    }
+    std::fputs(topic->help().c_str(), stdout);
+    return kExitOk;
   }
   std::fflush(stdout);
   return exit_status;

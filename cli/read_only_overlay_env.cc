@@ -35,8 +35,21 @@ std::string ReadOnlyOverlayEnv::FolderOf(const std::string& path) const {
   return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
 }
 
+FileError ReadOnlyOverlayEnv::Record(Change::Kind kind,
+                                     const std::string& path, FileError result,
+                                     const ProbeAnswer& probe) {
+  Change c{kind, path, result};
+  if (result != FileError::kNone && probe.error == result) {
+    c.os_error = probe.os_error;
+    c.os_text = probe.os_text;
+  }
+  changes_.push_back(c);
+  return result;
+}
+
 FileError ReadOnlyOverlayEnv::RemoveFile(const std::string& path) {
   FileError result = FileError::kNone;
+  ProbeAnswer probe;
   auto it = files_.find(path);
   if (it != files_.end()) {
     if (!it->second) result = FileError::kNotFound;
@@ -47,10 +60,12 @@ FileError ReadOnlyOverlayEnv::RemoveFile(const std::string& path) {
                                                       : FileError::kBadPath;
   } else if (!MayCreateIn(FolderOf(path))) {
     result = FileError::kDenied;
+  } else {
+    probe = ProbeRemove(path);  // an immutable file, a share's rights
+    result = probe.error;
   }
   if (result == FileError::kNone) files_[path] = std::nullopt;
-  changes_.push_back({Change::Kind::kRemove, path, result});
-  return result;
+  return Record(Change::Kind::kRemove, path, result, probe);
 }
 
 bool ReadOnlyOverlayEnv::FileExists(const std::string& path) {
@@ -73,6 +88,7 @@ FileError ReadOnlyOverlayEnv::WriteFileAtomic(const std::string& path,
                                               const std::string& contents,
                                               Expect expect) {
   FileError result = FileError::kNone;
+  ProbeAnswer probe;
   const std::string folder = FolderOf(path);
   auto it = files_.find(path);
   const bool exists = it != files_.end() ? it->second.has_value()
@@ -90,10 +106,13 @@ FileError ReadOnlyOverlayEnv::WriteFileAtomic(const std::string& path,
     // An existing file is rewritten in place when no temporary file can be
     // made beside it; a new one needs the folder.
     result = FileError::kDenied;
+  } else if (it == files_.end() && exists) {
+    // Whether the system lets the existing file be opened for writing.
+    probe = ProbeWrite(path);
+    result = probe.error;
   }
   if (result == FileError::kNone) files_[path] = contents;
-  changes_.push_back({Change::Kind::kWrite, path, result});
-  return result;
+  return Record(Change::Kind::kWrite, path, result, probe);
 }
 
 FileError ReadOnlyOverlayEnv::WriteInPlace(const std::string& path,
@@ -101,6 +120,7 @@ FileError ReadOnlyOverlayEnv::WriteInPlace(const std::string& path,
                                            std::string_view bytes,
                                            std::uint64_t expected_size) {
   FileError result = FileError::kNone;
+  ProbeAnswer probe;
   auto it = files_.find(path);
   std::string now;
   if (it != files_.end()) {
@@ -109,7 +129,9 @@ FileError ReadOnlyOverlayEnv::WriteInPlace(const std::string& path,
   } else if (EnvWrapper::FolderExists(path) || IsReadOnlyFile(path)) {
     result = FileError::kDenied;
   } else {
-    result = EnvWrapper::ReadFile(path, &now);
+    probe = ProbeWrite(path);
+    result = probe.error;
+    if (result == FileError::kNone) result = EnvWrapper::ReadFile(path, &now);
   }
   if (result == FileError::kNone && (now.size() != expected_size || offset > now.size())) {
     result = FileError::kOther;  // the file changed since it was read
@@ -119,8 +141,7 @@ FileError ReadOnlyOverlayEnv::WriteInPlace(const std::string& path,
     now.replace(at, std::min(bytes.size(), now.size() - at), bytes);
     files_[path] = now;
   }
-  changes_.push_back({Change::Kind::kWrite, path, result});
-  return result;
+  return Record(Change::Kind::kWrite, path, result, probe);
 }
 
 FileError ReadOnlyOverlayEnv::LockFile(const std::string& path,

@@ -2,8 +2,9 @@
 // nothing on disk changes: reads come from disk, every write, deletion and
 // lock is kept in memory, and each is first judged the way the platform
 // would judge it (a read-only file, a missing folder, a folder that may not
-// be written), so that the core meets the same refusals and returns the
-// same codes. PINTable.lck is never created. `zolt status`, `tables` and
+// be written; and for an existing file, the system itself asked whether it
+// may be opened for writing or deleted: platform/write_probe.h), so that the
+// core meets the same refusals and returns the same codes. PINTable.lck is never created. `zolt status`, `tables` and
 // `verify` run the real core on it: whether the next call rebuilds the
 // tables, and the answer against the tables that rebuild would make, come
 // from the core itself.
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "platform/env_wrapper.h"
+#include "platform/write_probe.h"
 
 namespace zolt::cli {
 
@@ -30,6 +32,8 @@ class ReadOnlyOverlayEnv : public EnvWrapper {
     enum class Kind { kWrite, kRemove } kind;
     std::string path;
     FileError result;  // what the core was told
+    int os_error = 0;  // the system's answer to the probe, when it refused
+    std::string os_text;
   };
 
   explicit ReadOnlyOverlayEnv(Env& target) : EnvWrapper(target) {}
@@ -73,6 +77,9 @@ class ReadOnlyOverlayEnv : public EnvWrapper {
 
  private:
   std::string FolderOf(const std::string& path) const;
+  // Records a change; a refusal the system gave keeps its error number.
+  FileError Record(Change::Kind kind, const std::string& path,
+                   FileError result, const ProbeAnswer& probe = {});
   // The file as the core left it: nullopt when it was removed, or not
   // changed at all when `path` is not in files_.
   std::map<std::string, std::optional<std::string>> files_;

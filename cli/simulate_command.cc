@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/crash_rehearsal.h"
 #include "cli/output.h"
+#include "cli/scratch_copy.h"
 #include "cli/simulate_report.h"
 #include "cli/simulated_site.h"
 #include "cli/station_process.h"
@@ -36,6 +38,7 @@ struct SimulateOptions {
   int wine_stations = 0;
   std::string wine_zolt;
   std::string wine = "wine";
+  bool live = false;
 };
 
 std::string JoinSizes(const std::vector<int>& sizes) {
@@ -56,9 +59,19 @@ int RunSimulate(const SimulateOptions& o) {
   const Context c = CheckOptions(o.common, /*freeze_clock=*/false);
   const SiteSettings site =
       o.common.station.empty() ? BuiltInSite() : SiteOfStation(c.station);
-  const std::string data = o.data.empty() ? "" : AbsolutePath(o.data);
-  if (!data.empty() && !Env::Default().FolderExists(data)) {
-    throw UsageError("--data: " + data + ": no such folder");
+  const std::string live_data = o.data.empty() ? "" : AbsolutePath(o.data);
+  if (!live_data.empty() && !Env::Default().FolderExists(live_data)) {
+    throw UsageError("--data: " + live_data + ": no such folder");
+  }
+  // A folder the installer names may be a live site's: the stations sell
+  // on a scratch copy of its tables unless --live.
+  std::optional<ScratchCopy> copy;
+  if (!live_data.empty() && !o.live) copy.emplace("", live_data);
+  const std::string data = copy ? copy->data() : live_data;
+  if (copy && !c.json) {
+    std::printf("Rehearsal on a scratch copy of the tables of %s in %s: the "
+                "live folder is not touched (--live sells in it)\n",
+                live_data.c_str(), copy->data().c_str());
   }
   if (o.crash > 0) {
     CrashOptions crash;
@@ -160,14 +173,20 @@ int RunSimulate(const SimulateOptions& o) {
   const SimulationTally tally = TallySales(sales, site.values, sim.data());
   const bool fault = tally.Faulty() || !station_faults.empty();
   if (fault && data.empty()) sim.Keep();
+  if (fault && copy) copy->Keep();
 
   if (c.json) {
     nlohmann::ordered_json j;
+    j["schema"] = kJsonSchema;
+    j["command"] = "simulate";
     j["stations"] = {{"this_zolt", o.stations}, {"wine", o.wine_stations}};
     j["issued_by"] = {{"this_zolt", issued_here}, {"wine", issued_under_wine}};
     j["sales_per_station"] = o.sales;
-    j["time"] = o.common.at.empty() ? "the clock" : o.common.at;
+    j["time"] = c.at ? nlohmann::ordered_json(IsoTime(*c.at))
+                     : nlohmann::ordered_json();
     j["data"] = sim.data();
+    j["copy_of"] = copy ? nlohmann::ordered_json(live_data)
+                        : nlohmann::ordered_json();
     j["seconds"] = seconds;
     j["report"] = TallyJson(tally);
     j["station_faults"] = station_faults;
@@ -191,6 +210,10 @@ int RunSimulate(const SimulateOptions& o) {
       std::printf("The site is kept for a look: %s\n", sim.root().c_str());
     } else if (data.empty()) {
       std::printf("The temporary site is removed.\n");
+    } else if (copy) {
+      std::printf(fault ? "The copy is kept for a look: %s\n"
+                        : "The copy is removed.\n",
+                  copy->root().c_str());
     }
   }
   return fault ? kExitFailure : kExitOk;
@@ -204,7 +227,8 @@ void AddSimulateCommand(CLI::App& app, int* exit_status) {
   Describe(cmd,
       "Rehearse a busy site: N station processes, released at the same "
       "moment, each sell M baskets through the library core against one data "
-      "folder (a fresh temporary site unless --data is given), with a "
+      "folder (a fresh temporary site; with --data a scratch copy of that "
+      "folder's tables, or with --live the folder itself), with a "
       "progress bar on a terminal. Reports the PINs issued, every duplicate, "
       "refusals by code, call latency (p50, p99, max) and whether every "
       "issued slot is marked taken in both table files; exits 1 on any "
@@ -221,8 +245,12 @@ void AddSimulateCommand(CLI::App& app, int* exit_status) {
       ->type_name("M")
       ->check(CLI::Range(1, 100000).description(""));
   cmd->add_option("--data", o->data,
-                  "the data folder to sell against (its tables are changed)")
+                  "sell against a scratch copy of this data folder's tables")
       ->type_name("DIR");
+  cmd->add_flag("--live", o->live,
+                "DANGEROUS: sell in the --data folder itself, changing its "
+                "tables (a live site's PINs are used up and its tables may "
+                "be dated to the rehearsal's day)");
   cmd->add_option("--sizes", o->sizes,
                   "basket sizes the stations sell in turn (default 1,2,3)")
       ->type_name("LIST")
@@ -252,7 +280,9 @@ void AddSimulateCommand(CLI::App& app, int* exit_status) {
   cmd->add_option("--wine", o->wine,
                   "the program that runs zolt.exe (default: wine)")
       ->type_name("PROGRAM");
-  AddCommonOptions(cmd, &o->common);
+  AddCommonOptions(cmd, &o->common, kAllCommonOptions,
+                   "the station whose settings the stations sell with "
+                   "(default: a built-in site)");
   cmd->callback([o, exit_status] { *exit_status = RunSimulate(*o); });
 }
 

@@ -1,5 +1,6 @@
 // zolt status: what each export would answer at this station now, and why,
-// with nothing changed on disk.
+// and what the site around it does to PINs: with nothing changed on disk
+// (the clock check alone makes a file in the data folder and removes it).
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
@@ -11,11 +12,15 @@
 #include "cli/commands.h"
 #include "cli/day_summary.h"
 #include "cli/day_view.h"
+#include "cli/failure_witness.h"
+#include "cli/good_until.h"
 #include "cli/output.h"
 #include "cli/settings_view.h"
+#include "cli/site_checks.h"
 #include "cli/station_env.h"
 #include "cli/unreadable_input.h"
 #include "library/code_meaning.h"
+#include "library/number_text.h"
 #include "library/table_lock.h"
 #include "platform/file_access.h"
 
@@ -23,6 +28,23 @@ namespace zolt::cli {
 namespace {
 
 using nlohmann::ordered_json;
+
+struct StatusOptions {
+  CommonOptions common;
+  bool health = false;
+  bool no_clock_check = false;
+};
+
+// The settings file check: a token, and words for people.
+const char* FileCheckToken(const SettingsView& v) {
+  switch (v.check) {
+    case FileError::kNone: return "writable";
+    case FileError::kNotFound: return "missing";
+    case FileError::kDenied: return v.exists ? "read-only" : "not-a-file";
+    case FileError::kSharing: return "held-open";
+    default: return "cannot-open";
+  }
+}
 
 std::string FileCheckText(const SettingsView& v) {
   switch (v.check) {
@@ -36,29 +58,42 @@ std::string FileCheckText(const SettingsView& v) {
   }
 }
 
-// The first failing check of an export, or "all pass".
-std::string ChecksText(const std::vector<CheckStep>& steps, Code* first) {
+// The first failing check of an export, or null.
+const CheckStep* FirstFailing(const std::vector<CheckStep>& steps) {
+  for (const CheckStep& s : steps) {
+    if (!s.ok) return &s;
+  }
+  return nullptr;
+}
+
+std::string ChecksText(const std::vector<CheckStep>& steps) {
   std::string names;
   for (const CheckStep& s : steps) {
     if (!names.empty()) names += ", ";
     names += s.what;
   }
-  for (const CheckStep& s : steps) {
-    if (!s.ok) {
-      *first = s.code;
-      return names + ": " + s.what + " fails (" +
-             std::to_string(ToInt(s.code)) + ")";
-    }
-  }
-  *first = Code::kOk;
-  return names + ": all pass";
+  const CheckStep* first = FirstFailing(steps);
+  if (first == nullptr) return names + ": all pass";
+  return names + ": " + first->what + " fails (" +
+         std::to_string(ToInt(first->code)) + ")";
+}
+
+ordered_json ChecksJson(const std::vector<CheckStep>& steps) {
+  ordered_json j;
+  j["order"] = ordered_json::array();
+  for (const CheckStep& s : steps) j["order"].push_back(s.what);
+  const CheckStep* first = FirstFailing(steps);
+  j["first_failing"] = first ? ordered_json(first->what) : ordered_json();
+  j["code"] = first ? ToInt(first->code) : 0;
+  return j;
 }
 
 struct FolderView {
   std::string path;
   bool found = false;
   bool writable = false;
-  std::string lock;
+  std::string lock;       // a token
+  std::string lock_text;  // for people
 };
 
 FolderView ViewFolder(Env& env, const std::string& folder) {
@@ -66,22 +101,28 @@ FolderView ViewFolder(Env& env, const std::string& folder) {
   f.path = folder;
   f.found = env.ListFolder(folder, nullptr);
   if (!f.found) {
-    f.lock = "none (no folder)";
+    f.lock = "no-folder";
+    f.lock_text = "none (no folder)";
     return f;
   }
   f.writable = MayCreateIn(folder);
   const std::string lock = JoinPath(env, folder, kTableLockName);
   if (env.FolderExists(lock)) {
-    f.lock = "unusable (a folder in its place): calls go on unlocked";
+    f.lock = "folder";
+    f.lock_text = "unusable (a folder in its place): calls go on unlocked";
   } else if (!env.FileExists(lock)) {
-    f.lock = f.writable ? "not made yet (the first call makes it)"
-                        : "cannot be made: calls go on unlocked";
+    f.lock = f.writable ? "not-made" : "cannot-make";
+    f.lock_text = f.writable ? "not made yet (the first call makes it)"
+                             : "cannot be made: calls go on unlocked";
   } else {
     std::unique_ptr<FileLock> held;
     const FileError e = env.LockFile(lock, LockPlace::kLockFile, 0, &held);
     f.lock = e == FileError::kNone      ? "free"
-             : e == FileError::kSharing ? "held by a station now"
-                                        : "cannot be locked: calls go on unlocked";
+             : e == FileError::kSharing ? "held"
+                                        : "cannot-lock";
+    f.lock_text = e == FileError::kNone      ? "free"
+                  : e == FileError::kSharing ? "held by a station now"
+                                    : "cannot be locked: calls go on unlocked";
   }
   return f;
 }
@@ -103,64 +144,128 @@ std::string AnswerMeaning(const Answer& a, const DayView& day,
   return "not sold out: a PIN core";
 }
 
-int RunStatus(const CommonOptions& options) {
+// An answer a working site gives: a PIN or core, sold out, PINs off.
+bool Works(const Answer& a) {
+  return a.result > 0 || a.result == ToInt(Code::kSoldOut) ||
+         a.result == ToInt(Code::kPinsOff);
+}
+
+// Words broken into lines of at most `width` characters, each indented.
+std::string Wrapped(const std::string& words, size_t indent, size_t width) {
+  std::string out, line;
+  size_t start = 0;
+  while (start < words.size()) {
+    size_t end = words.find(' ', start);
+    if (end == std::string::npos) end = words.size();
+    const std::string word = words.substr(start, end - start);
+    if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+      out += std::string(indent, ' ') + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  if (!line.empty()) out += std::string(indent, ' ') + line + "\n";
+  return out;
+}
+
+const char* VerdictLabel(Verdict v) {
+  switch (v) {
+    case Verdict::kOk: return "ok  ";
+    case Verdict::kWarn: return "WARN";
+    case Verdict::kFail: return "FAIL";
+    case Verdict::kNotChecked: return "--  ";
+  }
+  return "";
+}
+
+int RunStatus(const StatusOptions& o) {
+  const CommonOptions& options = o.common;
   const Context c = CheckOptions(options, /*freeze_clock=*/true);
   StationEnv env(Env::Default(), c.station, c.at, /*print_notices=*/false);
   const SettingsView settings = ReadSettingsView(env);
   const FolderView folder = ViewFolder(env, settings.values.Pathtopintable);
   const DayView day = ReadDayView(env, settings.values);
   const std::vector<Answer> answers = AskEveryExport(env);
-  bool any_failure = false;
-  for (const Answer& a : answers) any_failure |= a.result <= 0;
+  SiteCheckInput site_in;
+  site_in.settings = settings.values;
+  site_in.station_time = *c.at;
+  site_in.simulated = !options.at.empty();
+  site_in.measure_clock = !o.no_clock_check;
+  site_in.folder_found = folder.found;
+  site_in.day = &day;
+  const std::vector<SiteCheck> site = CheckSite(site_in);
+
+  bool all_pins = true, works = true;
+  for (const Answer& a : answers) {
+    all_pins &= a.result > 0;
+    works &= Works(a);
+  }
+  for (const SiteCheck& s : site) works &= s.verdict != Verdict::kFail;
+  const bool ok = o.health ? works : works && all_pins;
   const std::string unreadable = UnreadableInput(env, settings, &day);
   auto finish = [&] {
-    if (unreadable.empty()) return any_failure ? kExitFailure : kExitOk;
-    std::fflush(stdout);
-    std::fprintf(stderr, "zolt: %s\n", unreadable.c_str());
+    if (unreadable.empty()) return ok ? kExitOk : kExitFailure;
+    PrintError("status", unreadable);
     return kExitUsage;
   };
 
-  Code zolt_first, query_first;
-  const std::string zolt_checks = ChecksText(
-      CheckSteps(settings, Caller::kZoltResult, 1), &zolt_first);
-  const std::string query_checks = ChecksText(
-      CheckSteps(settings, Caller::kSoldOutQuery, 1), &query_first);
+  const std::vector<CheckStep> zolt_steps =
+      CheckSteps(settings, Caller::kZoltResult, 1);
+  const std::vector<CheckStep> query_steps =
+      CheckSteps(settings, Caller::kSoldOutQuery, 1);
 
   if (c.json) {
     ordered_json j;
+    j["schema"] = kJsonSchema;
+    j["command"] = "status";
     j["station"] = c.station;
-    j["time"] = FormatTime(*c.at);
+    j["time"] = IsoTime(*c.at);
     j["simulated"] = !options.at.empty();
     ordered_json& s = j["settings"];
     s["path"] = settings.path;
     s["exists"] = settings.exists;
-    s["file_check"] = FileCheckText(settings);
+    s["file_check"] = FileCheckToken(settings);
     s["file_code"] = ToInt(settings.file_code);
     for (const SettingLine& l : settings.lines) {
-      s["values"].push_back({{"key", l.key},
-                             {"present", l.present},
-                             {"value", l.text},
-                             {"valid", l.valid},
-                             {"ok", l.ok}});
+      ordered_json line = {{"key", l.key},
+                           {"present", l.present},
+                           {"value", l.text},
+                           {"ok", l.ok},
+                           {"valid", l.valid}};
+      if (l.key != "Pathtopintable") line["number"] = ParseDecimal(l.text);
+      s["values"].push_back(line);
     }
-    s["checks"]["ZoltResult"] = zolt_checks;
-    s["checks"]["check_SoldOut_Condition"] = query_checks;
+    s["checks"]["ZoltResult"] = ChecksJson(zolt_steps);
+    s["checks"]["check_SoldOut_Condition"] = ChecksJson(query_steps);
     j["data_folder"] = {{"path", folder.path},
                         {"found", folder.found},
                         {"writable", folder.writable},
                         {"lock", folder.lock}};
+    for (const SiteCheck& check : site) {
+      ordered_json one = {{"verdict", VerdictToken(check.verdict)}};
+      one.update(check.data);
+      one["text"] = check.text;
+      one["advice"] = check.advice;
+      j["site"][check.name] = one;
+    }
     j["tables"] = TablesJson(day);
     for (const Answer& a : answers) {
-      ordered_json one = {{"size", a.size},
-                          {"result", a.result},
-                          {"meaning", AnswerMeaning(a, day,
-                                                    settings.values.PINcrypt)}};
-      if (!a.expiry.empty()) one["expiry"] = a.expiry;
+      ordered_json one = {{"size", a.size}, {"result", a.result}};
+      if (a.result > 0 && a.caller == Caller::kZoltResult) {
+        one["good_until"] =
+            IsoTime(GoodUntil(*c.at, settings.values.PINExpiry));
+        one["expiry_text"] = a.expiry;
+      }
+      one["meaning"] = AnswerMeaning(a, day, settings.values.PINcrypt);
+      one["cause"] = RefusalJson(a.cause);
+      one["notices"] = ordered_json::array();
       for (const Notice& n : a.notices) {
         one["notices"].push_back({{"caption", n.caption}, {"text", n.text}});
       }
       j["answers"][ExportName(a.caller)].push_back(one);
     }
+    j["works"] = works;
     PrintJson(j);
     return finish();
   }
@@ -184,16 +289,24 @@ int RunStatus(const CommonOptions& options) {
                 l.text.c_str(), l.ok ? "ok" : "BAD", l.valid.c_str(),
                 l.present ? "" : " (key missing: default)");
   }
-  std::printf("  checks of ZoltResult: %s\n", zolt_checks.c_str());
+  std::printf("  checks of ZoltResult: %s\n", ChecksText(zolt_steps).c_str());
   std::printf("  checks of check_SoldOut_Condition: %s\n\n",
-              query_checks.c_str());
+              ChecksText(query_steps).c_str());
 
   std::printf("Data folder    %s\n  %s; lock file %s: %s\n\n",
               folder.path.c_str(),
               !folder.found      ? "cannot be found or listed"
               : folder.writable  ? "found, listable, files may be created"
                                  : "found, listable, files may NOT be created",
-              kTableLockName, folder.lock.c_str());
+              kTableLockName, folder.lock_text.c_str());
+  std::printf("Site\n");
+  for (const SiteCheck& check : site) {
+    std::printf("  %s  %s\n", VerdictLabel(check.verdict), check.text.c_str());
+    if (!check.advice.empty()) {
+      std::fputs(Wrapped(check.advice, 8, 78).c_str(), stdout);
+    }
+  }
+  std::printf("\n");
   PrintTablesText(day);
   std::printf("\nAnswers now\n");
   for (const Answer& a : answers) {
@@ -202,11 +315,23 @@ int RunStatus(const CommonOptions& options) {
                  std::to_string(a.size) + ")")
                     .c_str(),
                 a.result,
-                AnswerMeaning(a, day, settings.values.PINcrypt).c_str());
+                a.result <= 0
+                    ? MeaningBesideCause(a.result, a.cause).c_str()
+                    : AnswerMeaning(a, day, settings.values.PINcrypt).c_str());
+    const std::string cause = DescribeRefusal(a.cause);
+    if (!cause.empty()) {
+      std::printf("  %-32s          cause: %s\n", "", cause.c_str());
+    }
     for (const Notice& n : a.notices) {
       std::printf("  %-32s          would show the box \"%s\" (%s)\n", "",
                   n.caption.c_str(), n.text.c_str());
     }
+  }
+  if (o.health) {
+    std::printf("\nHealth    %s\n",
+                works ? "works (PINs, sold out or PINs off; no site check "
+                        "failed)"
+                      : "does NOT work");
   }
   return finish();
 }
@@ -214,15 +339,29 @@ int RunStatus(const CommonOptions& options) {
 }  // namespace
 
 void AddStatusCommand(CLI::App& app, int* exit_status) {
-  auto options = std::make_shared<CommonOptions>();
-  CLI::App* cmd = app.add_subcommand("status", "what each export would answer at this station now (changes nothing)");
+  auto o = std::make_shared<StatusOptions>();
+  CLI::App* cmd = app.add_subcommand("status", "what each export would answer at this station now, and the site's checks (changes nothing)");
   Describe(cmd,
       "Show what each export would answer at this station now: the settings "
-      "with their checks, the data folder, both PIN tables and the answer of "
-      "ZoltResult and check_SoldOut_Condition for sizes 1 to 3. Changes "
-      "nothing on disk: no table is rebuilt or marked, no lock file made.");
-  AddCommonOptions(cmd, options.get());
-  cmd->callback([options, exit_status] { *exit_status = RunStatus(*options); });
+      "with their checks, the data folder, the site's checks (this "
+      "station's clock against the data folder's server, a data folder on "
+      "this station's own disk, the tables' date against this station's), "
+      "both PIN tables and the answer of ZoltResult and "
+      "check_SoldOut_Condition for sizes 1 to 3, with the cause of each "
+      "refusal. Changes nothing on disk: no table is rebuilt or marked, no "
+      "lock file made. To read the server's clock it creates the file "
+      "zolt-clock-probe.tmp in the data folder and removes it at once (not "
+      "with --at or --no-clock-check). Exits 1 unless every answer is a PIN "
+      "and no site check fails; with --health, exits 0 for a site that "
+      "works, sold out and PINs off included.");
+  AddCommonOptions(cmd, &o->common);
+  cmd->add_flag("--health", o->health,
+                "exit 0 for a site that works: every answer a PIN, sold out "
+                "(-500) or PINs off (-300), and no site check failed");
+  cmd->add_flag("--no-clock-check", o->no_clock_check,
+                "do not read the server's clock (makes no file in the data "
+                "folder)");
+  cmd->callback([o, exit_status] { *exit_status = RunStatus(*o); });
 }
 
 }  // namespace zolt::cli

@@ -79,21 +79,22 @@ int RunTables(const CommonOptions& options) {
   StationEnv env(Env::Default(), c.station, c.at, /*print_notices=*/false);
   const SettingsView settings = ReadSettingsView(env);
   std::string unreadable = UnreadableInput(env, settings, nullptr);
-  if (!unreadable.empty()) throw UsageError(unreadable);
-  if (!settings.exists) throw UsageError(settings.path + ": no settings file");
+  if (!unreadable.empty()) throw InputError(unreadable);
+  if (!settings.exists) throw SiteError(settings.path + ": no settings file");
   const DayView day = ReadDayView(env, settings.values);
   unreadable = UnreadableInput(env, settings, &day);
   auto finish = [&](int status) {
     if (unreadable.empty()) return status;
-    std::fflush(stdout);
-    std::fprintf(stderr, "zolt: %s\n", unreadable.c_str());
+    PrintError("tables", unreadable);
     return kExitUsage;
   };
 
   if (c.json) {
     nlohmann::ordered_json j;
+    j["schema"] = kJsonSchema;
+    j["command"] = "tables";
     j["station"] = c.station;
-    j["time"] = FormatTime(*c.at);
+    j["time"] = IsoTime(*c.at);
     j["tables"] = TablesJson(day);
     if (day.have_slots) {
       nlohmann::ordered_json& slots = j["slots"];

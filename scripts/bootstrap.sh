@@ -19,6 +19,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   wixl msitools
   mono-mcs mono-runtime fp-compiler
+  faketime e2fsprogs
 )
 
 missing=()

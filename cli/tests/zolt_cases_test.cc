@@ -7,15 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/child_process.h"
+#include "platform/testing/os_testing.h"
 #include "platform/testing/temp_dir.h"
 #include "tests/station/station.h"
 
@@ -24,18 +29,63 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string g_zolt;   // the program under test
-std::string g_cases;  // the folder of case files
+std::string g_zolt;     // the program under test
+std::string g_cases;    // the folder of case files
+std::string g_library;  // the built PIN library
 
 struct Run {
   int exit = -1;
   std::string out, err;
 };
 
-Run RunZolt(std::vector<std::string> args) {
+// Runs a program of this machine (Linux), also from the Windows build's
+// runner under Wine, which starts Unix programs by their path.
+int RunTool(const std::vector<std::string>& command) {
+  auto child = ChildProcess::Start(
+      command[0], {command.begin() + 1, command.end()}, nullptr, true);
+  if (!child) return -1;
+  std::string ignored;
+  while (child->Read(&ignored)) {
+  }
+  while (child->ReadErrors(&ignored)) {
+  }
+  return child->Wait();
+}
+
+// A JSON value of a case with the station's folders in it: the folders
+// JSON-escaped (a Windows path's backslashes) before the rest is expanded.
+std::string JsonValue(const test::Station& s, std::string value) {
+  for (const auto& [name, path] :
+       {std::pair<std::string, std::string>{"{station}", s.folder()},
+        {"{data}", s.data()}}) {
+    const std::string escaped = nlohmann::json(path).dump();
+    value = test::Replace(value, name, escaped.substr(1, escaped.size() - 2));
+  }
+  return s.Expand(value);
+}
+
+// `clock_ahead` seconds other than 0 run zolt with its clock that far
+// ahead of the system's (libfaketime), while the file server (this
+// machine's kernel) stamps files with the real time.
+Run RunZolt(std::vector<std::string> args, const std::string& clock_ahead = "") {
   Run r;
   std::string error;
-  auto child = ChildProcess::Start(g_zolt, args, &error, true);
+  std::string program = g_zolt;
+  if (!clock_ahead.empty()) {
+    // libfaketime is preloaded before the sanitizers' runtime: tell it so.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asan_options =
+        std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
+        (asan != nullptr && *asan != '\0' ? ":" : "") +
+        "verify_asan_link_order=0";
+    args.insert(args.begin(), {"NO_FAKE_STAT=1", asan_options,
+                               "/usr/bin/faketime", "-f",
+                               (clock_ahead[0] == '-' ? "" : "+") +
+                                   clock_ahead + "s",
+                               HostPath(g_zolt)});
+    program = "/usr/bin/env";
+  }
+  auto child = ChildProcess::Start(program, args, &error, true);
   if (!child) {
     ADD_FAILURE() << "cannot start " << g_zolt << ": " << error;
     return r;
@@ -65,10 +115,12 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(
   return out;
 }
 
-std::vector<std::string> Args(const test::Station& s, const std::string& text) {
+std::vector<std::string> Args(const test::Station& s, const std::string& text,
+                              bool add_station = true) {
   std::vector<std::string> args;
   for (const std::string& w : test::Words(text)) args.push_back(s.Expand(w));
-  if (std::find(args.begin(), args.end(), "--station") == args.end()) {
+  if (add_station &&
+      std::find(args.begin(), args.end(), "--station") == args.end()) {
     args.push_back("--station");
     args.push_back(s.folder());
   }
@@ -80,6 +132,15 @@ void RunCase(const test::Case& c) {
   test::Station s(root.MakeDir("station"), root.MakeDir("station/data"));
   Run run;
   bool ran = false, check_unchanged = false;
+  std::string clock_ahead;
+  std::vector<std::string> immutable;
+  // Immutable files must become removable again, whatever the case did.
+  struct Unfreeze {
+    std::vector<std::string>* paths;
+    ~Unfreeze() {
+      for (const std::string& p : *paths) RunTool({"/usr/bin/chattr", "-i", p});
+    }
+  } unfreeze{&immutable};
   std::map<std::string, std::pair<std::string, fs::file_time_type>> before;
   for (size_t i = 0; i < c.lines.size(); ++i) {
     const std::string& line = c.lines[i];
@@ -92,11 +153,46 @@ void RunCase(const test::Case& c) {
       s.Write();
       const Run r = RunZolt(Args(s, rest));
       ASSERT_EQ(r.exit, 0) << "before " << rest << "\n" << r.out << r.err;
-    } else if (verb == "run") {
+    } else if (verb == "run" || verb == "run-bare") {
       s.Write();
       before = Snapshot(s.folder());
-      run = RunZolt(Args(s, rest));
+      run = RunZolt(Args(s, rest, verb == "run"), clock_ahead);
       ran = true;
+    } else if (verb == "clock-ahead") {
+      if (!FakeClockWorks()) {
+        std::printf("[ SKIPPED ] %s: libfaketime cannot shift this build's "
+                    "clock\n", c.name.c_str());
+        return;
+      }
+      clock_ahead = rest;
+    } else if (verb == "immutable") {
+      s.Write();
+      const std::string path = HostPath(s.Path(rest));
+      RunTool({"/usr/bin/chattr", "+i", path});
+      immutable.push_back(path);
+      // Opening it to append writes nothing, and fails once it is immutable
+      // (under Wine the Unix program may still be running: wait for it).
+      bool frozen = false;
+      for (int i = 0; i < 100 && !frozen; ++i) {
+        frozen = !std::ofstream(s.Path(rest), std::ios::app).is_open();
+        if (!frozen) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      if (!frozen) {
+        std::printf("[ SKIPPED ] %s: chattr +i is not allowed here\n",
+                    c.name.c_str());
+        return;
+      }
+    } else if (verb == "library") {
+      // The built library in the station folder, under its own name and
+      // (Linux) the name a program loads it by.
+      const fs::path built(g_library);
+      fs::copy_file(built, fs::path(s.folder()) / built.filename());
+      const std::string plain = "libOstrelZOLTDLL.so";
+      if (built.filename() != "OstrelZOLTDLL.dll" && built.filename() != plain) {
+        fs::create_symlink(built.filename(), fs::path(s.folder()) / plain);
+      }
+    } else if (verb == "absent") {
+      EXPECT_FALSE(fs::exists(s.Path(rest))) << rest << " is left";
     } else if (verb == "exit") {
       EXPECT_EQ(run.exit, std::stoi(rest)) << run.out << run.err;
     } else if (verb == "out") {
@@ -115,7 +211,7 @@ void RunCase(const test::Case& c) {
       ASSERT_FALSE(doc.is_discarded()) << "stdout is no JSON:\n" << run.out;
       const nlohmann::json::json_pointer at(rest.substr(0, eq));
       ASSERT_TRUE(doc.contains(at)) << rest.substr(0, eq) << " missing";
-      EXPECT_EQ(doc.at(at), nlohmann::json::parse(s.Expand(rest.substr(eq + 3))))
+      EXPECT_EQ(doc.at(at), nlohmann::json::parse(JsonValue(s, rest.substr(eq + 3))))
           << rest.substr(0, eq);
     } else if (verb == "unchanged") {
       check_unchanged = true;
@@ -148,11 +244,12 @@ TEST(ZoltCases, EveryCaseFile) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: zolt_cases_test ZOLT CASES_FOLDER\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: zolt_cases_test ZOLT CASES_FOLDER LIBRARY\n");
     return 2;
   }
   zolt::g_zolt = zolt::test::Native(argv[1]);
   zolt::g_cases = zolt::test::Native(argv[2]);
+  zolt::g_library = zolt::test::Native(argv[3]);
   return RUN_ALL_TESTS();
 }

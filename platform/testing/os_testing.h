@@ -11,6 +11,14 @@ namespace zolt {
 // owner's back on), which the Linux Env treats alike for files and folders.
 bool SetReadOnly(const std::string& path, bool read_only);
 
+// The path of a file as this machine's own (Linux) programs name it: the
+// path itself on Linux; under Wine the Unix path of a Windows path.
+std::string HostPath(const std::string& path);
+
+// Whether the libfaketime wrapper can shift this build's clock (not a
+// Windows program's under Wine, where it hangs the loader).
+bool FakeClockWorks();
+
 // The threads and open files (handles on Windows) of this process.
 struct ProcessResources {
   int threads = 0;

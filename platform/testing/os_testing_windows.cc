@@ -5,6 +5,25 @@
 
 namespace zolt {
 
+std::string HostPath(const std::string& path) {
+  // Wine's own export; on Windows itself there is no host path.
+  using UnixName = char*(__cdecl*)(const wchar_t*);
+  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                     "wine_get_unix_file_name")));
+  if (unix_name == nullptr) return path;
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+  char* name = unix_name(wide.c_str());
+  if (name == nullptr) return path;
+  std::string out = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return out;
+}
+
+bool FakeClockWorks() { return false; }
+
 bool SetReadOnly(const std::string& path, bool read_only) {
   DWORD attrs = GetFileAttributesA(path.c_str());
   if (attrs == INVALID_FILE_ATTRIBUTES) return false;
