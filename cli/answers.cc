@@ -1,6 +1,6 @@
 #include "cli/answers.h"
 
-#include "cli/failure_witness.h"
+#include "cli/refusal_words.h"
 #include "cli/read_only_overlay_env.h"
 #include "library/zolt.h"
 
@@ -12,16 +12,13 @@ Answer Ask(StationEnv& env, Caller caller, int32_t size) {
   a.size = size;
   env.ClearNotices();
   ReadOnlyOverlayEnv overlay(env);
-  FailureWitness witness(overlay);
-  Refusal why;
   if (caller == Caller::kZoltResult) {
     char buffer[kExpiryBufferSize + 1] = {};
-    a.result = IssuePin(witness, size, buffer, &why);
+    a.result = IssuePin(overlay, size, buffer, &a.cause);
     if (a.result > 0) a.expiry = buffer;
   } else {
-    a.result = QuerySoldOut(witness, size, &why);
+    a.result = QuerySoldOut(overlay, size, &a.cause);
   }
-  a.cause = CauseOf(a.result, why, witness);
   a.notices = env.notices();
   env.ClearNotices();
   return a;

@@ -20,7 +20,7 @@ struct Answer {
   int32_t result = 0;
   std::string expiry;  // ZoltResult's text for a PIN, as written
   std::vector<Notice> notices;  // the message boxes the call would show
-  Refusal cause;                // why it refused (failure_witness.h)
+  Refusal cause;                // why it refused (the core names it)
 };
 
 // ZoltResult for sizes 1 to 3, then check_SoldOut_Condition for the same.

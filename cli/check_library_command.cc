@@ -16,10 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "OstrelZOLTDLL.h"
 #include "cli/answers.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/failure_witness.h"
+#include "cli/refusal_words.h"
 #include "cli/output.h"
 #include "cli/scratch_copy.h"
 #include "cli/station_env.h"
@@ -111,11 +112,19 @@ std::string FolderOfPath(const std::string& path) {
 // The checks, made in this process: the library loaded by name from the
 // folder of this zolt (or FILE), with the settings file beside it.
 nlohmann::ordered_json CheckHere(const std::string& file) {
-  std::string name = SharedLibraryFileName("OstrelZOLTDLL");
+  // The name a point-of-sale program loads (on Linux the SONAME, which the
+  // library's package alone provides).
+  std::string name = ZOLT_LIBRARY_NAME;
   if (!file.empty()) name = file;
   Checks checks;
   std::string error;
   std::unique_ptr<LoadedLibrary> library = LoadLibraryByName(name, &error);
+  if (!library && file.empty() && name != SharedLibraryFileName("OstrelZOLTDLL")) {
+    // A program folder may hold the library under its bare name alone.
+    std::string bare_error;
+    library = LoadLibraryByName(SharedLibraryFileName("OstrelZOLTDLL"), &bare_error);
+    if (library) name = SharedLibraryFileName("OstrelZOLTDLL");
+  }
   nlohmann::ordered_json j;
   const std::string exe = Env::Default().ExecutablePath();
   j["settings_read"] = FolderOfPath(exe) + Env::Default().PathSeparator() +

@@ -43,6 +43,8 @@ FileError ReadOnlyOverlayEnv::Record(Change::Kind kind,
     c.os_error = probe.os_error;
     c.os_text = probe.os_text;
   }
+  judged_ = true;
+  judged_error_ = c.os_error;
   changes_.push_back(c);
   return result;
 }
@@ -76,6 +78,7 @@ bool ReadOnlyOverlayEnv::FileExists(const std::string& path) {
 
 FileError ReadOnlyOverlayEnv::ReadFile(const std::string& path,
                                        std::string* contents) {
+  judged_ = false;
   auto it = files_.find(path);
   if (it == files_.end()) return EnvWrapper::ReadFile(path, contents);
   contents->clear();
@@ -147,6 +150,7 @@ FileError ReadOnlyOverlayEnv::WriteInPlace(const std::string& path,
 FileError ReadOnlyOverlayEnv::LockFile(const std::string& path,
                                        LockPlace place, int timeout_ms,
                                        std::unique_ptr<FileLock>* lock) {
+  judged_ = false;
   // An existing file is locked for real (locking changes nothing in it), so
   // that a station holding it is waited for as the call would wait.
   if (place == LockPlace::kTableFile || EnvWrapper::FileExists(path) ||
@@ -155,7 +159,7 @@ FileError ReadOnlyOverlayEnv::LockFile(const std::string& path,
   }
   if (!MayCreateIn(FolderOf(path))) {
     lock->reset();
-    return FileError::kDenied;  // no lock to be had: the call goes on without
+    return FileError::kDenied;  // none can be made: the call locks the table
   }
   *lock = std::make_unique<NoLock>();
   return FileError::kNone;

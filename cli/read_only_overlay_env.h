@@ -46,10 +46,12 @@ class ReadOnlyOverlayEnv : public EnvWrapper {
   // Checking never changes the file: it is opened for writing and closed
   // again without a byte written, as the real call opens it.
   FileError CheckWritable(const std::string& path) override {
+    judged_ = false;
     return EnvWrapper::CheckWritable(path);
   }
   FileError ReadIfWritable(const std::string& path,
                            std::string* contents) override {
+    judged_ = false;
     return EnvWrapper::ReadIfWritable(path, contents);
   }
   FileError RemoveFile(const std::string& path) override;
@@ -63,6 +65,11 @@ class ReadOnlyOverlayEnv : public EnvWrapper {
                          std::uint64_t expected_size) override;
   FileError LockFile(const std::string& path, LockPlace place, int timeout_ms,
                      std::unique_ptr<FileLock>* lock) override;
+  // The system's answer behind the last refusal: for a write or deletion
+  // judged here the probe's, for anything else the platform's.
+  int LastOsError() override {
+    return judged_ ? judged_error_ : EnvWrapper::LastOsError();
+  }
   // The steps of a write are never reached: the whole writes above are
   // kept here. Should a caller reach them, they refuse, touching nothing.
   FileError OpenForWrite(const std::string&, Creation,
@@ -84,6 +91,8 @@ class ReadOnlyOverlayEnv : public EnvWrapper {
   // changed at all when `path` is not in files_.
   std::map<std::string, std::optional<std::string>> files_;
   std::vector<Change> changes_;
+  bool judged_ = false;  // the last operation was a write judged here
+  int judged_error_ = 0;
 };
 
 }  // namespace zolt::cli

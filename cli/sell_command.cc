@@ -13,7 +13,7 @@
 #include "cli/commands.h"
 #include "cli/day_summary.h"
 #include "cli/day_view.h"
-#include "cli/failure_witness.h"
+#include "cli/refusal_words.h"
 #include "cli/good_until.h"
 #include "cli/output.h"
 #include "cli/scratch_copy.h"
@@ -68,19 +68,17 @@ int RunSell(const SellOptions& o) {
   j["sales"] = nlohmann::ordered_json::array();
   int status = kExitOk;
   for (int i = 0; i < o.count; ++i) {
-    FailureWitness witness(env);
-    Refusal why;
-    const int32_t query = QuerySoldOut(witness, o.size, &why);
+    Refusal cause;
+    const int32_t query = QuerySoldOut(env, o.size, &cause);
     int32_t result = query;
     Caller failed = Caller::kSoldOutQuery;
     char expiry[kExpiryBufferSize + 1] = {};
     const LocalTime sale_time = env.Now();
     if (query > 0) {
-      result = IssuePin(witness, o.size, expiry, &why);
+      result = IssuePin(env, o.size, expiry, &cause);
       failed = Caller::kZoltResult;
     }
     if (result <= 0) {
-      const Refusal cause = CauseOf(result, why, witness);
       j["stopped"] = {{"export", ExportName(failed)},
                       {"code", result},
                       {"meaning", CodeMeaning(result)},

@@ -12,7 +12,7 @@
 #include "cli/commands.h"
 #include "cli/day_summary.h"
 #include "cli/day_view.h"
-#include "cli/failure_witness.h"
+#include "cli/refusal_words.h"
 #include "cli/good_until.h"
 #include "cli/output.h"
 #include "cli/settings_view.h"
@@ -109,20 +109,24 @@ FolderView ViewFolder(Env& env, const std::string& folder) {
   const std::string lock = JoinPath(env, folder, kTableLockName);
   if (env.FolderExists(lock)) {
     f.lock = "folder";
-    f.lock_text = "unusable (a folder in its place): calls go on unlocked";
+    f.lock_text = "unusable (a folder in its place): every call is refused (-1)";
   } else if (!env.FileExists(lock)) {
     f.lock = f.writable ? "not-made" : "cannot-make";
     f.lock_text = f.writable ? "not made yet (the first call makes it)"
-                             : "cannot be made: calls go on unlocked";
+                             : "cannot be made here: calls lock PINTable.dat instead";
   } else {
     std::unique_ptr<FileLock> held;
     const FileError e = env.LockFile(lock, LockPlace::kLockFile, 0, &held);
     f.lock = e == FileError::kNone      ? "free"
              : e == FileError::kSharing ? "held"
+             : e == FileError::kNoLocks ? "no-locks"
                                         : "cannot-lock";
     f.lock_text = e == FileError::kNone      ? "free"
                   : e == FileError::kSharing ? "held by a station now"
-                                    : "cannot be locked: calls go on unlocked";
+                  : e == FileError::kNoLocks
+                      ? "the file system keeps no locks: calls go on unlocked"
+                      : std::string("cannot be locked (") + FileErrorName(e) +
+                            "): every call is refused (-1)";
   }
   return f;
 }

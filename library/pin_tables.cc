@@ -64,6 +64,11 @@ void SetRunDate(const LocalTime& today, TableFile* file) {
   p.SetString(kOtherSection, kRunDateKey, std::to_string(DateNumber(today)));
 }
 
+// A table file in words, for the cause of a refusal.
+std::string Words(const TableCall& c, const TableFile* f) {
+  return f == &c.tables.pin ? "the PIN table" : "the library table";
+}
+
 // The refusal of a call that holds no lock keeping other writers out.
 Code ReadOnly(TableCall& c, const std::string& what) {
   return c.Refuse(Code::kUndetermined,
@@ -122,11 +127,11 @@ Code BuildAndWrite(TableCall& c, const LocalTime& today, bool keep_marks,
     if (e == FileError::kNone) continue;
     const bool emptying = std::find(left.begin(), left.end(), f) != left.end();
     if (emptying && c.caller == Caller::kSoldOutQuery) {
-      return c.Refuse(Code::kTableEmpty,
-                      "emptying the PIN table of an earlier day", f->path(), e);
+      return c.Refuse(Code::kTableEmpty, "emptying " + Words(c, f),
+                      f->path(), e);
     }
-    return c.Refuse(Code::kUndetermined, "writing the rebuilt PIN table",
-                    f->path(), e);
+    return c.Refuse(Code::kUndetermined, "writing the rebuilt " +
+                    Words(c, f).substr(4), f->path(), e);
   }
   return Code::kOk;
 }
@@ -141,21 +146,21 @@ Code RebuildBoth(TableCall& c, int32_t table_day, const LocalTime& today) {
   const std::string& path = failed->path();
   if (e == FileError::kDenied) {
     return c.Refuse(Code::kDeleteDenied,
-                    "deleting the PIN table of an earlier day", path, e);
+                    "deleting " + Words(c, failed), path, e);
   }
   if (e == FileError::kLink) {
     return c.Refuse(Code::kUndetermined,
-                    "deleting the PIN table of an earlier day (a link is "
-                    "never followed or removed)", path, e);
+                    "deleting " + Words(c, failed) +
+                        " (a link is never followed or removed)", path, e);
   }
   if (query && table_day != 0) {
     if (e == FileError::kNotFound) {
       return c.Refuse(Code::kTableNotFound,
-                      "deleting the PIN table of an earlier day", path, e);
+                      "deleting " + Words(c, failed), path, e);
     }
     if (e == FileError::kBadPath) {
       return c.Refuse(Code::kTableBadPath,
-                      "deleting the PIN table of an earlier day", path, e);
+                      "deleting " + Words(c, failed), path, e);
     }
   }
   // Where a deletion failed for another cause the old table may still be
@@ -196,7 +201,7 @@ Code BringUpToDate(TableCall& c, const LocalTime& today, bool library_damaged) {
     const int32_t date = TableDate(*f);
     if (date > DateNumber(today)) {
       return c.Refuse(Code::kUndetermined,
-                      "the PIN table is dated " + DateText(date) +
+                      Words(c, f) + " is dated " + DateText(date) +
                           ", later than this station's date " +
                           DateText(DateNumber(today)) +
                           ": this station's clock is behind the tables",
@@ -344,7 +349,7 @@ Code RefreshPinTables(TableCall& c) {
     // Only a missing file is missing: one that cannot be read may hold
     // today's marks, and nothing is decided from it.
     if (e != FileError::kNone && e != FileError::kNotFound) {
-      return c.Refuse(Code::kUndetermined, "reading the PIN table", path, e);
+      return c.Refuse(Code::kUndetermined, "reading " + Words(c, file), path, e);
     }
   }
   return BringUpToDate(c, c.env.Now(), false);
@@ -378,8 +383,7 @@ Code MarkSlotTaken(TableCall& c, int slot) {
     const FileError e = f->MarkTaken(c.env, slot);
     if (e != FileError::kNone) {
       return c.Refuse(Code::kUndetermined,
-                      "writing the taken mark of slot " + std::to_string(slot) +
-                          " into",
+                      "writing the taken mark into " + Words(c, f),
                       f->path(), e);
     }
   }
