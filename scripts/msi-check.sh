@@ -98,8 +98,9 @@ rc=0
 wine_run 'C:\Program Files\OstrelZOLT\zolt.exe' status --station 'C:\pos' >"$work/status.log" 2>&1 || rc=$?
 grep -q '^  checks of ZoltResult: .*all pass' "$work/status.log" && [ "$rc" -le 1 ] ||
   { cat "$work/status.log" >&2; fail "zolt status from the installed place"; }
-cp "$c/Program Files/OstrelZOLT/zolt.exe" "$c/Program Files/OstrelZOLT/ZOLTDLLTestAPP.exe" "$c/pos/"
-wine_run 'C:\pos\zolt.exe' check-library >"$work/check-library.log" 2>&1 ||
+cp "$c/Program Files/OstrelZOLT/ZOLTDLLTestAPP.exe" "$c/pos/"
+wine_run 'C:\Program Files\OstrelZOLT\zolt.exe' check-library --station 'C:\pos' \
+  >"$work/check-library.log" 2>&1 ||
   { cat "$work/check-library.log" >&2; fail "zolt check-library at C:\\pos"; }
 grep -q '^Version   20\.0\.0\.0' "$work/check-library.log" || fail "check-library does not show version 20.0.0.0"
 xvfb-run -a -s "-screen 0 1024x768x24" scripts/wine-run.sh 'C:\pos\ZOLTDLLTestAPP.exe' \
