@@ -10,7 +10,8 @@
 // files as they are on disk afterwards: a slot of the window that
 // PINTable.dat leaves free and DLLPINTable.dat holds with the value the
 // build gives it today, every newer slot being taken, or sold out when there
-// is none.
+// is none. It refuses (-1) only for tables dated later than the sale, and
+// then changes nothing.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -49,6 +50,18 @@ bool Usable(const zolt::ProfileFile& pin, const zolt::ProfileFile& dll,
 
 }  // namespace
 
+// Whether a table's date key names a calendar date later than `today`.
+bool DatedLater(std::string_view bytes, int32_t today) {
+  const std::string date =
+      zolt::ProfileFile::Parse(bytes).GetString("Other", "LastPINRunDate", "");
+  if (date.size() != 8 || date.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  const int32_t d = std::stoi(date);
+  const int month = d / 100 % 100, day = d % 100;
+  return month >= 1 && month <= 12 && day >= 1 && day <= 31 && d > today;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
   const int minute = static_cast<int>(Little(data, 2) % 1440);
@@ -62,12 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       reinterpret_cast<const char*>(data + 8 + pin_size), rest - pin_size);
 
   static zolt::TempDir dir;  // one folder for the whole run
-  zolt::PinTables tables;
   const std::string pin_path = dir.WriteFile("PINTable.dat", std::string(pin_bytes));
   const std::string dll_path = dir.WriteFile("DLLPINTable.dat", std::string(dll_bytes));
   zolt::TestEnv env;
-  tables.pin.Load(env, pin_path);
-  tables.dll.Load(env, dll_path);
   zolt::LibrarySettings settings;
   settings.Vendor = 190;
   settings.Location = 800;
@@ -78,9 +88,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const zolt::LocalTime now = zolt::At(2014, 6, 15, minute / 60, minute % 60);
   env.SetTime(now);
 
+  zolt::Refusal why;
+  zolt::TableCall call(env, settings, zolt::Caller::kZoltResult, &why);
+  call.tables.pin.Load(env, pin_path);
+  call.tables.dll.Load(env, dll_path);
   zolt::FreeSlot found;
-  const zolt::Code code = zolt::FindFreeSlot(
-      env, settings, zolt::Caller::kZoltResult, &tables, &found);
+  const zolt::Code code = zolt::FindFreeSlot(call, &found);
+  if (code == zolt::Code::kUndetermined) {
+    // Only tables dated later than the sale may refuse: they are never
+    // rebuilt backwards, and are left as they were.
+    if (!DatedLater(pin_bytes, 20140615) && !DatedLater(dll_bytes, 20140615)) {
+      Fail("refused without a table dated later", -1);
+    }
+    if (zolt::ProfileFile::Load(env, dll_path).Serialize() !=
+        zolt::ProfileFile::Parse(dll_bytes).Serialize()) {
+      Fail("a refusal changed the library table", -1);
+    }
+    return 0;
+  }
   static int32_t built[zolt::kSlotCount];
   for (int slot = 0; slot < zolt::kSlotCount; ++slot) {
     const int32_t v = zolt::SlotPinForDate(slot, settings.Season, settings.PINcrypt,
