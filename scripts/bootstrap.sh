@@ -7,7 +7,7 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 fonts-wine

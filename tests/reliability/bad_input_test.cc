@@ -64,16 +64,18 @@ std::string Snapshot(const std::string& path) {
   return s;
 }
 
-// Every entry of the station's folders but the lock file, as Snapshot
-// tells it (folders by their kind alone: the lock file's making changes a
+// Every entry of the station's folders but the lock file and this
+// program, as Snapshot tells it (folders by their kind alone: the lock file's making changes a
 // folder's time): what a refusal must leave as it was.
 std::string FolderSnapshot(const std::string& folder) {
   std::string s;
   std::error_code ec;
+  const fs::path self = fs::path(Env::Default().ExecutablePath()).filename();
   for (auto it = fs::recursive_directory_iterator(folder, ec);
        it != fs::recursive_directory_iterator(); it.increment(ec)) {
     const std::string path = it->path().string();
-    if (it->path().filename() == "PINTable.lck") continue;
+    // The lock file, and this program (megabytes, read at every case).
+    if (it->path().filename() == "PINTable.lck" || it->path().filename() == self) continue;
     s += path + "=" + (it->is_directory(ec) && !it->is_symlink(ec) ? "folder" : Snapshot(path)) +
          "\n";
   }
