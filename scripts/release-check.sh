@@ -66,24 +66,27 @@ kit_on_system() {
 }
 kit_on_system_before=$(kit_on_system)
 
-rm -rf "$work"
+# The package builds lie beside the presets' build folders, at the same
+# depth, so that ccache (CMakeLists.txt) gives them the presets' objects.
+pkg_build=$root/build/release-build
+rm -rf "$work" "$pkg_build-linux" "$pkg_build-windows"
 mkdir -p "$work"
 
 step "packages from clean build folders"
-run configure-linux.log cmake --preset linux -B "$work/build-linux" \
+run configure-linux.log cmake --preset linux -B "$pkg_build-linux" \
   -DZOLT_BUILD_TESTS=OFF -DZOLT_BUILD_BENCH=OFF
-run package-linux.log cmake --build "$work/build-linux" -j2 --target package
-run configure-windows.log cmake --preset windows -B "$work/build-windows" \
+run package-linux.log cmake --build "$pkg_build-linux" -j2 --target package
+run configure-windows.log cmake --preset windows -B "$pkg_build-windows" \
   -DZOLT_BUILD_TESTS=OFF -DZOLT_BUILD_BENCH=OFF
-run package-windows.log cmake --build "$work/build-windows" -j2 --target package msi
+run package-windows.log cmake --build "$pkg_build-windows" -j2 --target package msi
 
 arch=$(dpkg --print-architecture)
 ma=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-debs=$work/build-linux/packages
+debs=$pkg_build-linux/packages
 deb() { echo "$debs/${1}_${version}_$arch.deb"; }
 tgz=$debs/OstrelZOLTDLL-$version-Linux.tar.gz
-zip=$work/build-windows/packages/OstrelZOLTDLL-$version-win32.zip
-msi=$work/build-windows/packages/OstrelZOLT-$version-win32.msi
+zip=$pkg_build-windows/packages/OstrelZOLTDLL-$version-win32.zip
+msi=$pkg_build-windows/packages/OstrelZOLT-$version-win32.msi
 packages=(libostrelzoltdll$major libostrelzoltdll-dev ostrelzoltdll-zolt ostrelzoltdll-programs)
 for package in "${packages[@]}"; do
   [ -f "$(deb "$package")" ] || fail "no package $(deb "$package")"
