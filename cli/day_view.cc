@@ -4,7 +4,7 @@
 
 #include "cli/read_only_overlay_env.h"
 #include "library/number_text.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace zolt::cli {
 namespace {

@@ -11,7 +11,7 @@
 #include "cli/station_env.h"
 #include "library/settings.h"
 #include "platform/file_access.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace zolt::cli {
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 
 #include "library/number_text.h"
 #include "library/pin_tables.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace zolt::cli {
 namespace {

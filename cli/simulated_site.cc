@@ -9,7 +9,7 @@
 #include "cli/settings_view.h"
 #include "cli/station_env.h"
 #include "library/pin_tables.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace zolt::cli {
 namespace fs = std::filesystem;

@@ -15,8 +15,8 @@
 
 #include "library/pin_tables.h"
 #include "library/table_file.h"
-#include "platform/profile.h"
-#include "platform/profile_scan.h"
+#include "profile/profile.h"
+#include "profile/profile_scan.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
 

@@ -8,7 +8,7 @@
 #include "library/number_text.h"
 #include "library/slot_pin.h"
 #include "library/table_lock.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace zolt {
 namespace {

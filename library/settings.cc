@@ -1,7 +1,7 @@
 #include "library/settings.h"
 
 #include "library/number_text.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace zolt {
 

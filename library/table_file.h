@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "platform/env.h"
-#include "platform/profile.h"
-#include "platform/profile_scan.h"
+#include "profile/profile.h"
+#include "profile/profile_scan.h"
 
 namespace zolt {
 

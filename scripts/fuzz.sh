@@ -22,12 +22,15 @@ if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-for target in profile_fuzz table_search_fuzz table_reader_fuzz; do
-  corpus="fuzz/corpus/${target%_fuzz}"
+# Each target, the folder it is built in and its seed corpus.
+for entry in profile/fuzz:profile_fuzz:profile/fuzz/corpus \
+    fuzz:table_search_fuzz:fuzz/corpus/table_search \
+    fuzz:table_reader_fuzz:fuzz/corpus/table_reader; do
+  IFS=: read -r dir target corpus <<<"$entry"
   mkdir -p "$work/$target"
   echo "=== $target: ${seconds} s, seed 1"
   status=0
-  "$build/fuzz/$target" -seed=1 -max_total_time="$seconds" -max_len=20000 \
+  "$build/$dir/$target" -seed=1 -max_total_time="$seconds" -max_len=20000 \
     -print_final_stats=1 "$work/$target" "$corpus" >"$work/$target.log" 2>&1 ||
     status=$?
   # libFuzzer's progress lines stay in the log; the summary and any failure

@@ -5,7 +5,7 @@
 
 #include <exception>
 
-#include "platform/profile.h"
+#include "profile/profile.h"
 #include "setup/frm_main_layout.h"
 #include "setup/run_time_errors.h"
 #include "setup/version.h"

@@ -9,7 +9,7 @@
 // erased, since the stations would go on using the old settings.
 #include <string>
 
-#include "platform/profile.h"
+#include "profile/profile.h"
 #include "setup/frm_main.h"
 #include "setup/run_time_errors.h"
 

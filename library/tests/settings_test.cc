@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "library/tests/site.h"
-#include "tests/profile_diff/script_format.h"
+#include "profile/tests/diff/script_format.h"
 
 namespace zolt {
 namespace {

@@ -28,7 +28,7 @@
 #include "library/pin_tables.h"
 #include "library/tests/site.h"
 #include "library/zolt.h"
-#include "platform/profile.h"
+#include "profile/profile.h"
 #include "platform/testing/fault_env.h"
 #include "platform/testing/power_cut_env.h"
 

@@ -1,7 +1,7 @@
 // The profile engine on its own: the rows of profile_rows.txt (the
 // platform's rules in brief and the engine's own departures), bad input,
 // large files, and loading and saving through an Env.
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
-#include "tests/profile_diff/script_format.h"
+#include "profile/tests/diff/script_format.h"
 #include "tests/station/station.h"
 
 namespace zolt {

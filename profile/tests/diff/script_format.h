@@ -18,8 +18,8 @@
 // with one line prefixed by "= ":
 //   read   -> "= <count> <text>"            (text: the first count bytes)
 //   others -> "= <ret> <file bytes>"        ("<missing>" when there is none)
-#ifndef ZOLT_TESTS_PROFILE_DIFF_SCRIPT_FORMAT_H_
-#define ZOLT_TESTS_PROFILE_DIFF_SCRIPT_FORMAT_H_
+#ifndef ZOLT_PROFILE_TESTS_DIFF_SCRIPT_FORMAT_H_
+#define ZOLT_PROFILE_TESTS_DIFF_SCRIPT_FORMAT_H_
 
 #include <string>
 #include <string_view>
@@ -42,4 +42,4 @@ inline constexpr std::string_view kMissingFile = "<missing>";
 
 }  // namespace zolt::profile_diff
 
-#endif  // ZOLT_TESTS_PROFILE_DIFF_SCRIPT_FORMAT_H_
+#endif  // ZOLT_PROFILE_TESTS_DIFF_SCRIPT_FORMAT_H_

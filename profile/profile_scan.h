@@ -9,8 +9,8 @@
 // It serves named keys (a short list given up front) and numbered keys
 // "0" .. "count-1" (the slots of a PIN table), and tells where in the bytes
 // an entry's value lies, so that a mark can be written over it in place.
-#ifndef ZOLT_PLATFORM_PROFILE_SCAN_H_
-#define ZOLT_PLATFORM_PROFILE_SCAN_H_
+#ifndef ZOLT_PROFILE_PROFILE_SCAN_H_
+#define ZOLT_PROFILE_PROFILE_SCAN_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile_syntax.h"
+#include "profile/profile_syntax.h"
 
 namespace zolt {
 
@@ -84,4 +84,4 @@ class ProfileScan {
 
 }  // namespace zolt
 
-#endif  // ZOLT_PLATFORM_PROFILE_SCAN_H_
+#endif  // ZOLT_PROFILE_PROFILE_SCAN_H_

@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile.h"
-#include "platform/profile_scan.h"
-#include "tests/profile_diff/script_format.h"
+#include "profile/profile.h"
+#include "profile/profile_scan.h"
+#include "profile/tests/diff/script_format.h"
 
 namespace zolt::profile_diff {
 namespace {
@@ -264,7 +264,7 @@ std::string Quoted(const std::string& s) {
 std::string RunProbe(const std::vector<std::string>& script, const std::string& win_build_dir,
                      const std::string& wine_run, int* status) {
   const fs::path probe =
-      fs::absolute(fs::path(win_build_dir) / "tests/profile_diff/profile_probe.exe");
+      fs::absolute(fs::path(win_build_dir) / "profile/tests/diff/profile_probe.exe");
   if (win_build_dir.empty() || !fs::exists(probe)) {
     std::cout << "SKIPPED: no profile_probe.exe in a windows build (give its folder, or set "
                  "ZOLT_WIN_BUILD_DIR)\n";

@@ -1,4 +1,4 @@
-#include "tests/profile_diff/script_format.h"
+#include "profile/tests/diff/script_format.h"
 
 namespace zolt::profile_diff {
 

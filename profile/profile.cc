@@ -10,9 +10,9 @@
 // are written back unchanged; arguments are converted to that form and
 // results back to Windows-1252. Blanks, quotes, '=', '[', ']', line ends and
 // NUL are ASCII in every form, so one parser and one matcher serve all four.
-#include "platform/profile.h"
+#include "profile/profile.h"
 
-#include "platform/profile_syntax.h"
+#include "profile/profile_syntax.h"
 
 #include <string>
 #include <string_view>

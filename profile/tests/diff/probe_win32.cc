@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/profile_diff/script_format.h"
+#include "profile/tests/diff/script_format.h"
 
 namespace pd = zolt::profile_diff;
 

@@ -1,4 +1,4 @@
-#include "platform/profile_scan.h"
+#include "profile/profile_scan.h"
 
 namespace zolt {
 namespace {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/profile.h"
+#include "profile/profile.h"
 
 namespace {
 

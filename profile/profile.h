@@ -1,6 +1,6 @@
 // The profile (INI) engine: one private-profile file held in memory with the
 // rules of the platform's GetPrivateProfileStringA / WritePrivateProfileStringA.
-// Both builds use this engine; a differential test (tests/profile_diff) checks
+// Both builds use this engine; a differential test (profile/tests/diff) checks
 // it against the real functions under Wine, and docs/profile-engine.md lists
 // where it deliberately differs.
 //
@@ -39,8 +39,8 @@
 //  - Arguments are C strings: anything after a NUL is ignored. Names and
 //    values are written as given (trimmed); a CR or LF inside splits the line
 //    when the file is read again, as the platform's does.
-#ifndef ZOLT_PLATFORM_PROFILE_H_
-#define ZOLT_PLATFORM_PROFILE_H_
+#ifndef ZOLT_PROFILE_PROFILE_H_
+#define ZOLT_PROFILE_PROFILE_H_
 
 #include <cstddef>
 #include <memory>
@@ -104,4 +104,4 @@ class ProfileFile {
 
 }  // namespace zolt
 
-#endif  // ZOLT_PLATFORM_PROFILE_H_
+#endif  // ZOLT_PROFILE_PROFILE_H_

@@ -2,8 +2,8 @@
 // engine and the scan of the library's call path (profile_scan.h), so that
 // both read a file the same way. Text is the engine's held text: for a file
 // without a byte-order mark, its own bytes.
-#ifndef ZOLT_PLATFORM_PROFILE_SYNTAX_H_
-#define ZOLT_PLATFORM_PROFILE_SYNTAX_H_
+#ifndef ZOLT_PROFILE_PROFILE_SYNTAX_H_
+#define ZOLT_PROFILE_PROFILE_SYNTAX_H_
 
 #include <cstddef>
 #include <string>
@@ -118,4 +118,4 @@ inline std::string Answer(std::string_view text, std::size_t size) {
 
 }  // namespace zolt::profile_syntax
 
-#endif  // ZOLT_PLATFORM_PROFILE_SYNTAX_H_
+#endif  // ZOLT_PROFILE_PROFILE_SYNTAX_H_
