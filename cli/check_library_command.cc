@@ -25,11 +25,11 @@
 #include "cli/scratch_copy.h"
 #include "cli/station_env.h"
 #include "library/code_meaning.h"
-#include "platform/child_process.h"
-#include "platform/env.h"
-#include "platform/export_call.h"
-#include "platform/file_version.h"
-#include "platform/library_loader.h"
+#include "platform/process/child_process.h"
+#include "platform/env/env.h"
+#include "platform/process/export_call.h"
+#include "platform/process/file_version.h"
+#include "platform/process/library_loader.h"
 
 namespace zolt::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace CLI {
 class App;

@@ -13,7 +13,7 @@
 #include "library/pin_tables.h"
 #include "library/result_code.h"
 #include "library/settings.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/terminal.h"
+#include "platform/process/terminal.h"
 
 namespace zolt::cli {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/file_access.h"
+#include "platform/probes/file_access.h"
 
 namespace zolt::cli {
 namespace {

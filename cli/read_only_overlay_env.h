@@ -3,7 +3,7 @@
 // lock is kept in memory, and each is first judged the way the platform
 // would judge it (a read-only file, a missing folder, a folder that may not
 // be written; and for an existing file, the system itself asked whether it
-// may be opened for writing or deleted: platform/write_probe.h), so that the
+// may be opened for writing or deleted: platform/probes/write_probe.h), so that the
 // core meets the same refusals and returns the same codes. PINTable.lck is never created. `zolt status`, `tables` and
 // `verify` run the real core on it: whether the next call rebuilds the
 // tables, and the answer against the tables that rebuild would make, come
@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/env_wrapper.h"
-#include "platform/write_probe.h"
+#include "platform/env/env_wrapper.h"
+#include "platform/probes/write_probe.h"
 
 namespace zolt::cli {
 

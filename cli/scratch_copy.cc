@@ -10,7 +10,7 @@
 #include "cli/command_line.h"
 #include "cli/station_env.h"
 #include "library/settings.h"
-#include "platform/file_access.h"
+#include "platform/probes/file_access.h"
 #include "profile/profile.h"
 
 namespace zolt::cli {

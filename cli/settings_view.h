@@ -11,7 +11,7 @@
 
 #include "library/result_code.h"
 #include "library/settings.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 

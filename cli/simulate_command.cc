@@ -19,7 +19,7 @@
 #include "cli/simulated_site.h"
 #include "cli/station_process.h"
 #include "library/table_lock.h"
-#include "platform/terminal.h"
+#include "platform/process/terminal.h"
 
 namespace zolt::cli {
 namespace {

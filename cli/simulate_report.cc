@@ -8,7 +8,7 @@
 #include "cli/simulated_site.h"
 #include "cli/strict_table_file.h"
 #include "library/code_meaning.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 namespace {

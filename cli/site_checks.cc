@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "cli/simulated_site.h"
-#include "platform/site_probes.h"
+#include "platform/probes/site_probes.h"
 
 namespace zolt::cli {
 namespace {

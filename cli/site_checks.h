@@ -12,7 +12,7 @@
 
 #include "cli/day_view.h"
 #include "library/settings.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 

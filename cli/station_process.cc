@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 

@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/child_process.h"
+#include "platform/process/child_process.h"
 
 namespace zolt::cli {
 

@@ -22,7 +22,7 @@
 #include "library/code_meaning.h"
 #include "library/number_text.h"
 #include "library/table_lock.h"
-#include "platform/file_access.h"
+#include "platform/probes/file_access.h"
 
 namespace zolt::cli {
 namespace {

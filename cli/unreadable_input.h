@@ -9,7 +9,7 @@
 
 #include "cli/day_view.h"
 #include "cli/settings_view.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::cli {
 

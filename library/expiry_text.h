@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

@@ -4,7 +4,7 @@
 #ifndef ZOLT_LIBRARY_EXPORTS_ENV_H_
 #define ZOLT_LIBRARY_EXPORTS_ENV_H_
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "library/exports_env.h"
-#include "platform/env_wrapper.h"
+#include "platform/env/env_wrapper.h"
 
 namespace zolt {
 namespace {

@@ -19,7 +19,7 @@
 #include "library/result_code.h"
 #include "library/settings.h"
 #include "library/table_file.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "library/result_code.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

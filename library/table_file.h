@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 #include "profile/profile.h"
 #include "profile/profile_scan.h"
 

@@ -33,7 +33,7 @@
 
 #include "library/refusal.h"
 #include "library/result_code.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

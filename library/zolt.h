@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "library/refusal.h"
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

@@ -47,7 +47,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt {
 

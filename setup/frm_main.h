@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 #include "setup/mod_declarations.h"
 #include "setup/site_paths.h"
 #include "ui/dialogs.h"

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/env.h"
-#include "platform/single_instance.h"
+#include "platform/env/env.h"
+#include "platform/process/single_instance.h"
 #include "setup/frm_main.h"
 #include "setup/mod_declarations.h"
 #include "setup/smoke_check.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 #include "ui/run_time_error.h"
 
 namespace zolt::setup {

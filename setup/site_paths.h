@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 
 namespace zolt::setup {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "OstrelZOLTDLL.h"
-#include "platform/library_loader.h"
+#include "platform/process/library_loader.h"
 #include "ui/run_time_error.h"
 
 namespace zolt::testapp {

@@ -19,7 +19,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/child_process.h"
+#include "platform/process/child_process.h"
 #include "platform/testing/os_testing.h"
 #include "platform/testing/temp_dir.h"
 #include "tests/station/station.h"

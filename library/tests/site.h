@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/env.h"
+#include "platform/env/env.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
 #include "tests/station/station.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/env_wrapper.h"
+#include "platform/env/env_wrapper.h"
 
 namespace zolt {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/env_wrapper.h"
+#include "platform/env/env_wrapper.h"
 
 namespace zolt {
 

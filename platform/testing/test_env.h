@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/env.h"
-#include "platform/env_wrapper.h"
+#include "platform/env/env.h"
+#include "platform/env/env_wrapper.h"
 
 namespace zolt {
 

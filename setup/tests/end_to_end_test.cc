@@ -12,7 +12,7 @@
 
 #include "OstrelZOLTDLL.h"
 #include "library/slot_pin.h"
-#include "platform/library_loader.h"
+#include "platform/process/library_loader.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/testing/test_env.h"
 #include "setup/frm_main.h"

@@ -22,8 +22,8 @@
 
 #include "OstrelZOLTDLL.h"
 #include "cli/strict_table_file.h"
-#include "platform/child_process.h"
-#include "platform/env.h"
+#include "platform/process/child_process.h"
+#include "platform/env/env.h"
 #include "platform/testing/temp_dir.h"
 #include "tests/station/station.h"
 

@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "OstrelZOLTDLL.h"
-#include "platform/env.h"
-#include "platform/child_process.h"
-#include "platform/library_loader.h"
+#include "platform/env/env.h"
+#include "platform/process/child_process.h"
+#include "platform/process/library_loader.h"
 #include "platform/testing/os_testing.h"
 #include "tests/station/station.h"
 
