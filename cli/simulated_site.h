@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/date_number.h"
 #include "library/settings.h"
 #include "platform/env/env.h"
 
@@ -60,9 +61,6 @@ struct DayTable {
 };
 DayTable ComputeDayTable(const LibrarySettings& site, const LocalTime& date);
 
-// Dates as YYYYMMDD and back.
-int32_t DateNumber(const LocalTime& t);
-LocalTime FromDateNumber(int32_t yyyymmdd, int hour, int minute);
 // The day after; after 2015-12-31 comes 2001-01-01, so that a rehearsal
 // running day after day stays in the years the library issues PINs for.
 LocalTime NextIssueDay(const LocalTime& t);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/simulated_site.h"
+#include "cli/date_number.h"
 #include "platform/probes/site_probes.h"
 
 namespace zolt::cli {

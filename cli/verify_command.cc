@@ -14,7 +14,7 @@
 #include "cli/good_until.h"
 #include "cli/output.h"
 #include "cli/settings_view.h"
-#include "cli/simulated_site.h"
+#include "cli/date_number.h"
 #include "cli/station_env.h"
 #include "cli/unreadable_input.h"
 #include "library/code_meaning.h"
