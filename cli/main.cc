@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
+#include "cli/common/command_line.h"
 #include "cli/commands.h"
 
 namespace {

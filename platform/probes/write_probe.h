@@ -1,6 +1,6 @@
 // Asking the system whether a write or a deletion the library would make
 // could be made, without making it: zolt's read-only rehearsal of a call
-// (cli/read_only_overlay_env.h) meets through these the refusals the real
+// (cli/show/read_only_overlay_env.h) meets through these the refusals the real
 // call would meet, which mode bits alone do not show (an immutable file, a
 // read-only mount, a symbolic link the library refuses, a share's rights).
 #ifndef ZOLT_PLATFORM_PROBES_WRITE_PROBE_H_

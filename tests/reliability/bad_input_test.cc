@@ -21,7 +21,7 @@
 #include <string>
 
 #include "OstrelZOLTDLL.h"
-#include "cli/strict_table_file.h"
+#include "cli/show/strict_table_file.h"
 #include "platform/process/child_process.h"
 #include "platform/env/env.h"
 #include "platform/testing/temp_dir.h"

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli/strict_table_file.h"
+#include "cli/show/strict_table_file.h"
 #include "library/pin_tables.h"
 #include "library/table_lock.h"
 #include "library/zolt.h"

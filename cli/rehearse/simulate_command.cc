@@ -1,0 +1,289 @@
+// zolt simulate: N station processes selling M baskets each at the same
+// moment against one data folder, then a report of what they issued. With
+// --crash, a crash rehearsal instead (crash_rehearsal.h).
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/common/command_line.h"
+#include "cli/commands.h"
+#include "cli/rehearse/crash_rehearsal.h"
+#include "cli/common/output.h"
+#include "cli/common/scratch_copy.h"
+#include "cli/rehearse/simulate_report.h"
+#include "cli/rehearse/simulated_site.h"
+#include "cli/rehearse/station_process.h"
+#include "library/table_lock.h"
+#include "platform/process/terminal.h"
+
+namespace zolt::cli {
+namespace {
+
+constexpr int kReadyTimeoutMs = 300000;
+
+struct SimulateOptions {
+  CommonOptions common;
+  int stations = 8;
+  int sales = 200;
+  std::string data;
+  std::vector<int> sizes = {1, 2, 3};
+  int lock_wait_ms = kTableLockWaitMs;
+  int crash = 0;
+  unsigned seed = 1;
+  int wine_stations = 0;
+  std::string wine_zolt;
+  std::string wine = "wine";
+  bool live = false;
+};
+
+std::string JoinSizes(const std::vector<int>& sizes) {
+  std::string s;
+  for (int v : sizes) s += (s.empty() ? "" : ",") + std::to_string(v);
+  return s;
+}
+
+void DrawProgress(int done, int total) {
+  constexpr int kWidth = 40;
+  const int filled = total == 0 ? kWidth : done * kWidth / total;
+  std::fprintf(stderr, "\r[%s%s] %d/%d sales", std::string(filled, '#').c_str(),
+               std::string(kWidth - filled, '.').c_str(), done, total);
+  std::fflush(stderr);
+}
+
+int RunSimulate(const SimulateOptions& o) {
+  const Context c = CheckOptions(o.common, /*freeze_clock=*/false);
+  const SiteSettings site =
+      o.common.station.empty() ? BuiltInSite() : SiteOfStation(c.station);
+  const std::string live_data = o.data.empty() ? "" : AbsolutePath(o.data);
+  if (!live_data.empty() && !Env::Default().FolderExists(live_data)) {
+    throw UsageError("--data: " + live_data + ": no such folder");
+  }
+  // A folder the installer names may be a live site's: the stations sell
+  // on a scratch copy of its tables unless --live.
+  std::optional<ScratchCopy> copy;
+  if (!live_data.empty() && !o.live) copy.emplace("", live_data);
+  const std::string data = copy ? copy->data() : live_data;
+  if (copy && !c.json) {
+    std::printf("Rehearsal on a scratch copy of the tables of %s in %s: the "
+                "live folder is not touched (--live sells in it)\n",
+                live_data.c_str(), copy->data().c_str());
+  }
+  if (o.crash > 0) {
+    CrashOptions crash;
+    crash.kills = o.crash;
+    crash.seed = o.seed;
+    crash.data = data;
+    crash.at = c.at;
+    crash.json = c.json;
+    return RunCrashRehearsal(site, crash);
+  }
+  if (o.sizes.empty()) throw UsageError("--sizes: no basket size");
+  if (o.wine_stations > 0 && o.wine_zolt.empty()) {
+    throw UsageError("--wine-stations needs --wine-zolt (the zolt.exe to run)");
+  }
+
+  SimulatedSite sim(site, data);
+  std::vector<std::unique_ptr<StationProcess>> stations;
+  std::vector<bool> windows;
+  const int total_stations = o.stations + o.wine_stations;
+  for (int i = 0; i < total_stations; ++i) {
+    StationLauncher launcher = SelfLauncher();
+    if (i >= o.stations) {
+      launcher = {o.wine, {AbsolutePath(o.wine_zolt)}, true};
+    }
+    const std::string folder = sim.AddStation(launcher.windows_paths);
+    std::vector<std::string> args = {
+        "--station", launcher.windows_paths ? WinePath(folder) : folder,
+        "--sales",   std::to_string(o.sales),
+        "--sizes",   JoinSizes(o.sizes),
+        "--lock-wait", std::to_string(o.lock_wait_ms),
+        "--wait"};
+    if (!o.common.at.empty()) {
+      args.push_back("--at");
+      args.push_back(o.common.at);
+    }
+    std::string error;
+    auto station = StationProcess::Start(launcher, args, &error);
+    if (!station) {
+      sim.Keep();
+      std::fprintf(stderr, "zolt: simulate: cannot start %s: %s\n",
+                   launcher.program.c_str(), error.c_str());
+      return kExitFailure;
+    }
+    stations.push_back(std::move(station));
+    windows.push_back(launcher.windows_paths);
+  }
+  for (size_t i = 0; i < stations.size(); ++i) {
+    if (!stations[i]->WaitReady(kReadyTimeoutMs)) {
+      std::fprintf(stderr, "zolt: simulate: station %zu did not start\n",
+                   i + 1);
+      return kExitFailure;
+    }
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  for (auto& s : stations) s->Go();
+  const int total_sales = total_stations * o.sales;
+  if (IsTerminal(StdStream::kErr)) {
+    for (;;) {
+      int done = 0;
+      for (auto& s : stations) done += s->sales_seen();
+      DrawProgress(done, total_sales);
+      if (done >= total_sales) break;
+      bool all_ended = true;
+      for (auto& s : stations) all_ended &= s->ended();
+      if (all_ended) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::fprintf(stderr, "\n");
+  }
+  std::vector<Sale> sales;
+  std::vector<std::string> station_faults;
+  int issued_here = 0, issued_under_wine = 0;
+  for (size_t i = 0; i < stations.size(); ++i) {
+    const int code = stations[i]->Finish();
+    bool finished = false;
+    for (const nlohmann::json& e : stations[i]->Events()) {
+      if (e.contains("done")) finished = true;
+      if (!e.contains("result")) continue;
+      Sale s;
+      s.station = static_cast<int>(i) + 1;
+      s.day = e.value("day", 0);
+      s.size = e.value("size", 0);
+      s.result = e.value("result", 0);
+      s.us = e.value("us", 0LL);
+      if (s.result > 0) ++(windows[i] ? issued_under_wine : issued_here);
+      sales.push_back(s);
+    }
+    if (code != 0 || !finished) {
+      station_faults.push_back("station " + std::to_string(i + 1) +
+                               " ended with exit status " +
+                               std::to_string(code) +
+                               (finished ? "" : " before it was done"));
+    }
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  const SimulationTally tally = TallySales(sales, site.values, sim.data());
+  const bool fault = tally.Faulty() || !station_faults.empty();
+  if (fault && data.empty()) sim.Keep();
+  if (fault && copy) copy->Keep();
+
+  if (c.json) {
+    nlohmann::ordered_json j;
+    j["schema"] = kJsonSchema;
+    j["command"] = "simulate";
+    j["stations"] = {{"this_zolt", o.stations}, {"wine", o.wine_stations}};
+    j["issued_by"] = {{"this_zolt", issued_here}, {"wine", issued_under_wine}};
+    j["sales_per_station"] = o.sales;
+    j["time"] = c.at ? nlohmann::ordered_json(IsoTime(*c.at))
+                     : nlohmann::ordered_json();
+    j["data"] = sim.data();
+    j["copy_of"] = copy ? nlohmann::ordered_json(live_data)
+                        : nlohmann::ordered_json();
+    j["seconds"] = seconds;
+    j["report"] = TallyJson(tally);
+    j["station_faults"] = station_faults;
+    j["fault"] = fault;
+    PrintJson(j);
+  } else {
+    std::printf("%d stations (%d of this zolt, %d under Wine) x %d sales at "
+                "%s, data folder %s: %.1f s\n\n",
+                total_stations, o.stations, o.wine_stations, o.sales,
+                o.common.at.empty() ? "the clock" : o.common.at.c_str(),
+                sim.data().c_str(), seconds);
+    PrintTally(tally);
+    if (o.wine_stations > 0) {
+      std::printf("Issued by       %d by this zolt, %d under Wine\n",
+                  issued_here, issued_under_wine);
+    }
+    for (const std::string& f : station_faults) {
+      std::printf("Station fault   %s\n", f.c_str());
+    }
+    if (fault && data.empty()) {
+      std::printf("The site is kept for a look: %s\n", sim.root().c_str());
+    } else if (data.empty()) {
+      std::printf("The temporary site is removed.\n");
+    } else if (copy) {
+      std::printf(fault ? "The copy is kept for a look: %s\n"
+                        : "The copy is removed.\n",
+                  copy->root().c_str());
+    }
+  }
+  return fault ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+void AddSimulateCommand(CLI::App& app, int* exit_status) {
+  auto o = std::make_shared<SimulateOptions>();
+  CLI::App* cmd = app.add_subcommand("simulate", "many stations selling at once, or a station killed again and again");
+  Describe(cmd,
+      "Rehearse a busy site: N station processes, released at the same "
+      "moment, each sell M baskets through the library core against one data "
+      "folder (a fresh temporary site; with --data a scratch copy of that "
+      "folder's tables, or with --live the folder itself), with a "
+      "progress bar on a terminal. Reports the PINs issued, every duplicate, "
+      "refusals by code, call latency (p50, p99, max) and whether every "
+      "issued slot is marked taken in both table files; exits 1 on any "
+      "duplicate or other fault. The stations sell with the settings of "
+      "--station when it is given, else with a built-in site (Vendor 190, "
+      "Location 800, Season 7, PINcrypt 42, PINExpiry 0). With --crash N, "
+      "rehearses crashes instead: one station is killed N times at random "
+      "moments while it rebuilds and sells.");
+  cmd->add_option("--stations", o->stations,
+                  "station processes (default 8)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 64).description(""));
+  cmd->add_option("--sales", o->sales, "baskets each station sells (default 200)")
+      ->type_name("M")
+      ->check(CLI::Range(1, 100000).description(""));
+  cmd->add_option("--data", o->data,
+                  "sell against a scratch copy of this data folder's tables")
+      ->type_name("DIR");
+  cmd->add_flag("--live", o->live,
+                "DANGEROUS: sell in the --data folder itself, changing its "
+                "tables (a live site's PINs are used up and its tables may "
+                "be dated to the rehearsal's day)");
+  cmd->add_option("--sizes", o->sizes,
+                  "basket sizes the stations sell in turn (default 1,2,3)")
+      ->type_name("LIST")
+      ->delimiter(',')
+      ->check(CLI::Range(1, 3).description(""));
+  cmd->add_option("--lock-wait", o->lock_wait_ms,
+                  "how long each call waits for the table lock, in ms "
+                  "(default: the library's 5000)")
+      ->type_name("MS")
+      ->check(CLI::Range(0, 3600000).description(""));
+  cmd->add_option("--crash", o->crash,
+                  "rehearse N crashes of a station instead (needs --at)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000).description(""));
+  cmd->add_option("--seed", o->seed,
+                  "seed of the crash moments (default 1: the same kills "
+                  "every run)")
+      ->type_name("S");
+  cmd->add_option("--wine-stations", o->wine_stations,
+                  "further stations that run a Windows zolt.exe under Wine "
+                  "on the same data folder (a mixed site)")
+      ->type_name("K")
+      ->check(CLI::Range(0, 64).description(""));
+  cmd->add_option("--wine-zolt", o->wine_zolt,
+                  "the zolt.exe the Wine stations run")
+      ->type_name("FILE");
+  cmd->add_option("--wine", o->wine,
+                  "the program that runs zolt.exe (default: wine)")
+      ->type_name("PROGRAM");
+  AddCommonOptions(cmd, &o->common, kAllCommonOptions,
+                   "the station whose settings the stations sell with "
+                   "(default: a built-in site)");
+  cmd->callback([o, exit_status] { *exit_status = RunSimulate(*o); });
+}
+
+}  // namespace zolt::cli
