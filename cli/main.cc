@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,35 +87,31 @@ int Fail(const std::string& command, const std::string& what, int status) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  CLI::App app(kDescription, "zolt");
+// Every command, and "help" (returned) whose topic goes to *help_topic.
+CLI::App* AddCommands(CLI::App& app, int* exit_status, std::string* help_topic) {
   app.set_version_flag("--version", kVersion);
   app.footer(std::string(kExitStatusHelp) +
              "\n\nRun \"zolt help COMMAND\" (or \"zolt COMMAND --help\") for "
              "the options and the details of a command.");
   app.require_subcommand(1);
-  int exit_status = kExitOk;
-  AddStatusCommand(app, &exit_status);
-  AddTablesCommand(app, &exit_status);
-  AddVerifyCommand(app, &exit_status);
-  AddSellCommand(app, &exit_status);
-  AddSimulateCommand(app, &exit_status);
-  AddCheckLibraryCommand(app, &exit_status);
-  AddStationWorkerCommand(app, &exit_status);
+  AddStatusCommand(app, exit_status);
+  AddTablesCommand(app, exit_status);
+  AddVerifyCommand(app, exit_status);
+  AddSellCommand(app, exit_status);
+  AddSimulateCommand(app, exit_status);
+  AddCheckLibraryCommand(app, exit_status);
+  AddStationWorkerCommand(app, exit_status);
   CLI::App* help = app.add_subcommand(
       "help", "the options and details of zolt or of one command");
-  std::string help_topic;
-  help->add_option("COMMAND", help_topic, "the command to describe");
+  help->add_option("COMMAND", *help_topic, "the command to describe");
+  return help;
+}
 
-  // The command named first, which every message names.
-  const std::string first = argc > 1 ? argv[1] : "";
-  const bool named = !first.empty() && first[0] != '-';
-  if (named && FindCommand(app, first) == nullptr) {
-    return Fail("", Unknown(app, first), kExitUsage);
-  }
-  const std::string command = named && first != "help" ? first : "";
+// Parses the command line, which runs the command: nothing when it ran (or
+// "help" was parsed), else the exit status of what was printed instead
+// (help, the version, or a message).
+std::optional<int> ParseAndRun(CLI::App& app, int argc, char** argv, bool named,
+                               const std::string& command) {
   const std::string see =
       command.empty() ? " (see zolt help)" : " (see zolt help " + command + ")";
   try {
@@ -141,19 +138,43 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     return Fail(command, e.what(), kExitUsage);
   }
-  if (help->parsed()) {
-    app.clear();  // else the help of the parsed "help" itself is shown
-    if (help_topic.empty()) {
-      std::fputs(app.help().c_str(), stdout);
-      return kExitOk;
-    }
-    CLI::App* topic = FindCommand(app, help_topic);
-    if (topic == nullptr || topic == help || topic->get_group().empty()) {
-      return Fail("help", Unknown(app, help_topic), kExitUsage);
-    }
-    std::fputs(topic->help().c_str(), stdout);
+  return std::nullopt;
+}
+
+// "zolt help [COMMAND]".
+int ShowHelp(CLI::App& app, CLI::App* help, const std::string& help_topic) {
+  app.clear();  // else the help of the parsed "help" itself is shown
+  if (help_topic.empty()) {
+    std::fputs(app.help().c_str(), stdout);
     return kExitOk;
   }
+  CLI::App* topic = FindCommand(app, help_topic);
+  if (topic == nullptr || topic == help || topic->get_group().empty()) {
+    return Fail("help", Unknown(app, help_topic), kExitUsage);
+  }
+  std::fputs(topic->help().c_str(), stdout);
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app(kDescription, "zolt");
+  int exit_status = kExitOk;
+  std::string help_topic;
+  CLI::App* help = AddCommands(app, &exit_status, &help_topic);
+
+  // The command named first, which every message names.
+  const std::string first = argc > 1 ? argv[1] : "";
+  const bool named = !first.empty() && first[0] != '-';
+  if (named && FindCommand(app, first) == nullptr) {
+    return Fail("", Unknown(app, first), kExitUsage);
+  }
+  const std::string command = named && first != "help" ? first : "";
+  if (const std::optional<int> ended = ParseAndRun(app, argc, argv, named, command)) {
+    return *ended;
+  }
+  if (help->parsed()) return ShowHelp(app, help, help_topic);
   std::fflush(stdout);
   return exit_status;
 }

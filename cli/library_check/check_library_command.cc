@@ -109,139 +109,167 @@ std::string FolderOfPath(const std::string& path) {
   return cut == std::string::npos ? "" : path.substr(0, cut);
 }
 
-// The checks, made in this process: the library loaded by name from the
-// folder of this zolt (or FILE), with the settings file beside it.
-nlohmann::ordered_json CheckHere(const std::string& file) {
-  // The name a point-of-sale program loads (on Linux the SONAME, which the
-  // library's package alone provides).
-  std::string name = ZOLT_LIBRARY_NAME;
-  if (!file.empty()) name = file;
-  Checks checks;
-  std::string error;
-  std::unique_ptr<LoadedLibrary> library = LoadLibraryByName(name, &error);
-  if (!library && file.empty() && name != SharedLibraryFileName("OstrelZOLTDLL")) {
+// The library a point-of-sale program loads: on Linux the SONAME (which the
+// library's package alone provides), or FILE; *name says which was loaded.
+std::unique_ptr<LoadedLibrary> LoadInstalled(const std::string& file, std::string* name,
+                                             std::string* error) {
+  *name = ZOLT_LIBRARY_NAME;
+  if (!file.empty()) *name = file;
+  std::unique_ptr<LoadedLibrary> library = LoadLibraryByName(*name, error);
+  if (!library && file.empty() && *name != SharedLibraryFileName("OstrelZOLTDLL")) {
     // A program folder may hold the library under its bare name alone.
     std::string bare_error;
     library = LoadLibraryByName(SharedLibraryFileName("OstrelZOLTDLL"), &bare_error);
-    if (library) name = SharedLibraryFileName("OstrelZOLTDLL");
+    if (library) *name = SharedLibraryFileName("OstrelZOLTDLL");
   }
+  return library;
+}
+
+// The file's version: from its version resource (Windows), else from its
+// file name (Linux).
+void CheckVersion(const std::string& path, Checks* checks, nlohmann::ordered_json* j) {
+  FileVersion version;
+  if (!ReadFileVersion(path, &version)) {
+    if (!VersionOfFileName(path).empty()) {
+      (*j)["version"] = {{"file", VersionOfFileName(path)},
+                         {"product", nullptr},
+                         {"from", "file name"}};
+    }
+    return;
+  }
+  (*j)["version"] = {{"file", version.file_version},
+                     {"product", version.product_version},
+                     {"from", "version resource"}};
+  for (const auto& [key, value] : version.strings) {
+    (*j)["version"]["strings"][key] = value;
+  }
+  checks->Add("file and product version " + std::string(kVersion),
+              version.file_version == kVersion && version.product_version == kVersion,
+              version.file_version + " / " + version.product_version);
+  const auto& s = version.strings;
+  auto is = [&](const char* key, const char* want) {
+    auto it = s.find(key);
+    return it != s.end() && it->second == want;
+  };
+  checks->Add("version strings FileVersion, ProductVersion, ProductName, "
+              "OriginalFilename",
+              is("FileVersion", kVersion) && is("ProductVersion", kVersion) &&
+                  is("ProductName", "OstrelZOLTDLL") &&
+                  is("OriginalFilename", "OstrelZOLTDLL.dll"));
+}
+
+struct Exports {
+  void* zolt_result = nullptr;
+  void* sold_out = nullptr;
+};
+
+// Both exports by name, and on Windows by ordinal and without decoration.
+Exports CheckBindings(LoadedLibrary& library, Checks* checks) {
+  Exports e;
+  e.zolt_result = library.FindSymbol("ZoltResult");
+  e.sold_out = library.FindSymbol("check_SoldOut_Condition");
+  checks->Add("binds \"ZoltResult\" by name", e.zolt_result != nullptr);
+  checks->Add("binds \"check_SoldOut_Condition\" by name", e.sold_out != nullptr);
+  const bool ordinals = CallCdeclProbe().measured;  // Windows
+  if (!ordinals) return e;
+  checks->Add("ordinal 1 is ZoltResult",
+              e.zolt_result != nullptr && library.FindOrdinal(1) == e.zolt_result);
+  checks->Add("ordinal 2 is check_SoldOut_Condition",
+              e.sold_out != nullptr && library.FindOrdinal(2) == e.sold_out);
+  checks->Add("no decorated names exported",
+              library.FindSymbol("_ZoltResult@16") == nullptr &&
+                  library.FindSymbol("ZoltResult@16") == nullptr &&
+                  library.FindSymbol("check_SoldOut_Condition@12") == nullptr);
+  const ExportCall probe = CallCdeclProbe();
+  checks->Add("the measuring thunk sees a __cdecl callee leave 12 bytes",
+              probe.result == 6 && probe.stack_bytes_left == 12 && probe.registers_kept);
+  return e;
+}
+
+// The sold-out answer at this station, asked twice with other vendor and
+// location arguments; returns the answer.
+int32_t CheckQuery(void* sold_out, Checks* checks) {
+  ExportCall q = CallSoldOutQuery(sold_out, 190, 1, 1);
+  checks->AddCall("check_SoldOut_Condition", q, 12);
+  ExportCall other = CallSoldOutQuery(sold_out, -5, 99999, 1);
+  if (other.result != q.result) {  // the minute turned: ask again
+    q = CallSoldOutQuery(sold_out, 190, 1, 1);
+    other = CallSoldOutQuery(sold_out, -5, 99999, 1);
+  }
+  const int32_t answer = q.result;
+  // Only a call that got past every check of the settings shows that
+  // the two arguments are not read; one that stopped earlier answers the
+  // same whatever they are.
+  if (answer > 0 || answer == ToInt(Code::kSoldOut)) {
+    checks->Add("vendor and location arguments are not read", other.result == q.result,
+                std::to_string(q.result) + " / " + std::to_string(other.result));
+  } else {
+    checks->NotShown("vendor and location arguments are not read",
+                     "the call stopped at " + std::to_string(answer) +
+                         " before it could read them");
+  }
+  return answer;
+}
+
+// A basket size out of range, through both exports: -105 and no PIN.
+void CheckBadSizes(const Exports& e, int32_t answer, Checks* checks) {
+  // The basket size is the settings' last check: a call that stops at
+  // an earlier one gives that code for size 0 and 4 too.
+  const bool sizes_reached = answer > 0 || answer == ToInt(Code::kSoldOut);
+  char buffer[16];
+  std::memset(buffer, 'Z', sizeof(buffer));
+  const ExportCall bad = CallZoltResult(e.zolt_result, 190, 1, 0, buffer);
+  const std::string stopped = "the call stopped at " + std::to_string(answer) + " first";
+  const std::string size0 = "ZoltResult(size 0) gives -105 and leaves the buffer untouched";
+  if (sizes_reached) {
+    checks->Add(size0, bad.result == -105 && Untouched(buffer, sizeof(buffer)),
+                std::to_string(bad.result));
+  } else {
+    checks->Add("ZoltResult(size 0) leaves the buffer untouched",
+                Untouched(buffer, sizeof(buffer)));
+  }
+  checks->AddCall("ZoltResult", bad, 16);
+  const ExportCall bad_query = CallSoldOutQuery(e.sold_out, 190, 1, 4);
+  const std::string size4 = "check_SoldOut_Condition(size 4) gives -105";
+  if (sizes_reached) {
+    checks->Add(size4, bad_query.result == -105, std::to_string(bad_query.result));
+  } else {
+    checks->NotShown(size4, stopped);
+  }
+}
+
+// The checks, made in this process: the library loaded by name from the
+// folder of this zolt (or FILE), with the settings file beside it.
+nlohmann::ordered_json CheckHere(const std::string& file) {
+  Checks checks;
+  std::string name, error;
+  std::unique_ptr<LoadedLibrary> library = LoadInstalled(file, &name, &error);
   nlohmann::ordered_json j;
   const std::string exe = Env::Default().ExecutablePath();
   j["settings_read"] = FolderOfPath(exe) + Env::Default().PathSeparator() +
                        Env::Default().PathSeparator() + "OstrelZOLTDLL.dta";
   checks.Add("loads " + name + " by name", library != nullptr, error);
-  void* zolt_result = nullptr;
-  void* sold_out = nullptr;
+  Exports e;
   j["file"] = nullptr;
   j["version"] = nullptr;
   if (library) {
-    const std::string path = library->FilePath();
-    j["file"] = path;
-    FileVersion version;
-    if (ReadFileVersion(path, &version)) {
-      j["version"] = {{"file", version.file_version},
-                      {"product", version.product_version},
-                      {"from", "version resource"}};
-      for (const auto& [key, value] : version.strings) {
-        j["version"]["strings"][key] = value;
-      }
-      checks.Add("file and product version " + std::string(kVersion),
-                 version.file_version == kVersion &&
-                     version.product_version == kVersion,
-                 version.file_version + " / " + version.product_version);
-      const auto& s = version.strings;
-      auto is = [&](const char* key, const char* want) {
-        auto it = s.find(key);
-        return it != s.end() && it->second == want;
-      };
-      checks.Add("version strings FileVersion, ProductVersion, ProductName, "
-                 "OriginalFilename",
-                 is("FileVersion", kVersion) && is("ProductVersion", kVersion) &&
-                     is("ProductName", "OstrelZOLTDLL") &&
-                     is("OriginalFilename", "OstrelZOLTDLL.dll"));
-    } else if (!VersionOfFileName(path).empty()) {
-      j["version"] = {{"file", VersionOfFileName(path)},
-                      {"product", nullptr},
-                      {"from", "file name"}};
-    }
-    zolt_result = library->FindSymbol("ZoltResult");
-    sold_out = library->FindSymbol("check_SoldOut_Condition");
-    checks.Add("binds \"ZoltResult\" by name", zolt_result != nullptr);
-    checks.Add("binds \"check_SoldOut_Condition\" by name", sold_out != nullptr);
-    const bool ordinals = CallCdeclProbe().measured;  // Windows
-    if (ordinals) {
-      checks.Add("ordinal 1 is ZoltResult",
-                 zolt_result != nullptr && library->FindOrdinal(1) == zolt_result);
-      checks.Add("ordinal 2 is check_SoldOut_Condition",
-                 sold_out != nullptr && library->FindOrdinal(2) == sold_out);
-      checks.Add("no decorated names exported",
-                 library->FindSymbol("_ZoltResult@16") == nullptr &&
-                     library->FindSymbol("ZoltResult@16") == nullptr &&
-                     library->FindSymbol("check_SoldOut_Condition@12") == nullptr);
-      const ExportCall probe = CallCdeclProbe();
-      checks.Add("the measuring thunk sees a __cdecl callee leave 12 bytes",
-                 probe.result == 6 && probe.stack_bytes_left == 12 &&
-                     probe.registers_kept);
-    }
+    j["file"] = library->FilePath();
+    CheckVersion(library->FilePath(), &checks, &j);
+    e = CheckBindings(*library, &checks);
   }
   j["answer"] = nullptr;
-  if (zolt_result != nullptr && sold_out != nullptr) {
-    ExportCall q = CallSoldOutQuery(sold_out, 190, 1, 1);
-    checks.AddCall("check_SoldOut_Condition", q, 12);
-    ExportCall other = CallSoldOutQuery(sold_out, -5, 99999, 1);
-    if (other.result != q.result) {  // the minute turned: ask again
-      q = CallSoldOutQuery(sold_out, 190, 1, 1);
-      other = CallSoldOutQuery(sold_out, -5, 99999, 1);
-    }
-    const int32_t answer = q.result;
-    // Only a call that got past every check of the settings shows that
-    // the two arguments are not read; one that stopped earlier answers the
-    // same whatever they are.
-    if (answer > 0 || answer == ToInt(Code::kSoldOut)) {
-      checks.Add("vendor and location arguments are not read",
-                 other.result == q.result,
-                 std::to_string(q.result) + " / " + std::to_string(other.result));
-    } else {
-      checks.NotShown("vendor and location arguments are not read",
-                      "the call stopped at " + std::to_string(answer) +
-                          " before it could read them");
-    }
-    // The basket size is the settings' last check: a call that stops at
-    // an earlier one gives that code for size 0 and 4 too.
-    const bool sizes_reached = answer > 0 || answer == ToInt(Code::kSoldOut);
-    char buffer[16];
-    std::memset(buffer, 'Z', sizeof(buffer));
-    const ExportCall bad = CallZoltResult(zolt_result, 190, 1, 0, buffer);
-    const std::string stopped =
-        "the call stopped at " + std::to_string(answer) + " first";
-    const std::string size0 =
-        "ZoltResult(size 0) gives -105 and leaves the buffer untouched";
-    if (sizes_reached) {
-      checks.Add(size0, bad.result == -105 && Untouched(buffer, sizeof(buffer)),
-                 std::to_string(bad.result));
-    } else {
-      checks.Add("ZoltResult(size 0) leaves the buffer untouched",
-                 Untouched(buffer, sizeof(buffer)));
-    }
-    checks.AddCall("ZoltResult", bad, 16);
-    const ExportCall bad_query = CallSoldOutQuery(sold_out, 190, 1, 4);
-    const std::string size4 = "check_SoldOut_Condition(size 4) gives -105";
-    if (sizes_reached) {
-      checks.Add(size4, bad_query.result == -105,
-                 std::to_string(bad_query.result));
-    } else {
-      checks.NotShown(size4, stopped);
-    }
+  if (e.zolt_result != nullptr && e.sold_out != nullptr) {
+    const int32_t answer = CheckQuery(e.sold_out, &checks);
+    CheckBadSizes(e, answer, &checks);
     j["answer"] = {{"export", "check_SoldOut_Condition"},
                    {"size", 1},
                    {"result", answer},
-                   {"meaning", answer > 0 ? "not sold out: a PIN core"
-                                          : CodeMeaning(answer)},
+                   {"meaning", answer > 0 ? "not sold out: a PIN core" : CodeMeaning(answer)},
                    {"cause", nullptr}};
     checks.Add("the library answers at this station (a PIN core, sold out "
                "or PINs off)",
-               Works(answer), std::to_string(answer) + ": " +
-                                  j["answer"]["meaning"].get<std::string>());
+               Works(answer),
+               std::to_string(answer) + ": " + j["answer"]["meaning"].get<std::string>());
   }
   j["checks"] = checks.Json();
   j["ok"] = checks.all_ok();

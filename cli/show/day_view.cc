@@ -72,6 +72,49 @@ const char* SlotStateName(SlotState s) {
   return "";
 }
 
+namespace {
+
+// What the refresh did on the overlay: the tables' state, and what the
+// next call does to the files. True when it rebuilt both tables.
+bool TellRefresh(const ReadOnlyOverlayEnv& overlay, DayView* d) {
+  const bool full = overlay.Touched("PINTable.dat");
+  const bool library = overlay.Touched("DLLPINTable.dat");
+  if (full) {
+    d->state = d->pin.kind == "missing" ? "absent" : "stale";
+    d->next_call = "rebuilds both tables";
+  } else if (library) {
+    d->state = "library table stale";
+    d->next_call = "rebuilds DLLPINTable.dat (PINTable.dat keeps its marks)";
+  } else {
+    d->state = "current";
+    d->next_call = "rebuilds nothing";
+  }
+  return full;
+}
+
+// Every slot of the tables searched, with its state and the counts.
+void ViewSlots(PinTables& tables, DayView* d) {
+  d->have_slots = true;
+  d->slots.reserve(kSlotCount);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    SlotView v = ViewSlot(tables, slot);
+    v.in_window = slot >= d->window_first && slot <= d->minute;
+    if (v.state == SlotState::kFree && slot < d->window_first) {
+      v.state = SlotState::kPast;
+    }
+    switch (v.state) {
+      case SlotState::kFree: ++d->counts.free; break;
+      case SlotState::kTaken: ++d->counts.taken; break;
+      case SlotState::kVoid: ++d->counts.void_; break;
+      case SlotState::kPast: ++d->counts.past; break;
+    }
+    if (v.in_window && v.state == SlotState::kFree) ++d->counts.window_free;
+    d->slots.push_back(v);
+  }
+}
+
+}  // namespace
+
 DayView ReadDayView(Env& env, const LibrarySettings& settings) {
   DayView d;
   const LocalTime now = env.Now();
@@ -85,7 +128,6 @@ DayView ReadDayView(Env& env, const LibrarySettings& settings) {
   ReadOnlyOverlayEnv overlay(env);
   Refusal why;
   TableCall call(overlay, settings, Caller::kZoltResult, &why);
-  PinTables& tables = call.tables;
   std::vector<std::string> leftovers;
   d.refresh = CheckDataFolder(overlay, settings, &leftovers);
   if (d.refresh == Code::kOk) d.refresh = RefreshPinTables(call);
@@ -94,18 +136,7 @@ DayView ReadDayView(Env& env, const LibrarySettings& settings) {
     d.next_call = "stops: the data folder cannot be listed (-430)";
     return d;
   }
-  const bool full = overlay.Touched("PINTable.dat");
-  const bool library = overlay.Touched("DLLPINTable.dat");
-  if (full) {
-    d.state = d.pin.kind == "missing" ? "absent" : "stale";
-    d.next_call = "rebuilds both tables";
-  } else if (library) {
-    d.state = "library table stale";
-    d.next_call = "rebuilds DLLPINTable.dat (PINTable.dat keeps its marks)";
-  } else {
-    d.state = "current";
-    d.next_call = "rebuilds nothing";
-  }
+  const bool full = TellRefresh(overlay, &d);
   if (d.refresh != Code::kOk) {
     d.next_call += ", but is refused (" + std::to_string(ToInt(d.refresh)) + ")";
     return d;
@@ -127,24 +158,7 @@ DayView ReadDayView(Env& env, const LibrarySettings& settings) {
     d.next_call += ", but is refused (" + std::to_string(ToInt(searched)) + ")";
     return d;
   }
-
-  d.have_slots = true;
-  d.slots.reserve(kSlotCount);
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    SlotView v = ViewSlot(tables, slot);
-    v.in_window = slot >= d.window_first && slot <= d.minute;
-    if (v.state == SlotState::kFree && slot < d.window_first) {
-      v.state = SlotState::kPast;
-    }
-    switch (v.state) {
-      case SlotState::kFree: ++d.counts.free; break;
-      case SlotState::kTaken: ++d.counts.taken; break;
-      case SlotState::kVoid: ++d.counts.void_; break;
-      case SlotState::kPast: ++d.counts.past; break;
-    }
-    if (v.in_window && v.state == SlotState::kFree) ++d.counts.window_free;
-    d.slots.push_back(v);
-  }
+  ViewSlots(call.tables, &d);
   return d;
 }
 

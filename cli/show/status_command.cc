@@ -183,100 +183,102 @@ const char* VerdictLabel(Verdict v) {
   return "";
 }
 
-int RunStatus(const StatusOptions& o) {
-  const CommonOptions& options = o.common;
-  const Context c = CheckOptions(options, /*freeze_clock=*/true);
-  StationEnv env(Env::Default(), c.station, c.at, /*print_notices=*/false);
-  const SettingsView settings = ReadSettingsView(env);
-  const FolderView folder = ViewFolder(env, settings.values.Pathtopintable);
-  const DayView day = ReadDayView(env, settings.values);
-  const std::vector<Answer> answers = AskEveryExport(env);
+// Everything status reports, gathered in the order the reads happen.
+struct StatusReport {
+  Context c;
+  SettingsView settings;
+  FolderView folder;
+  DayView day;
+  std::vector<Answer> answers;
+  std::vector<SiteCheck> site;
+  std::vector<CheckStep> zolt_steps, query_steps;
+  bool simulated = false;
+  bool works = true;
+};
+
+void GatherStatus(const StatusOptions& o, StationEnv& env, StatusReport* r) {
+  r->settings = ReadSettingsView(env);
+  r->folder = ViewFolder(env, r->settings.values.Pathtopintable);
+  r->day = ReadDayView(env, r->settings.values);
+  r->answers = AskEveryExport(env);
   SiteCheckInput site_in;
-  site_in.settings = settings.values;
-  site_in.station_time = *c.at;
-  site_in.simulated = !options.at.empty();
+  site_in.settings = r->settings.values;
+  site_in.station_time = *r->c.at;
+  site_in.simulated = r->simulated;
   site_in.measure_clock = !o.no_clock_check;
-  site_in.folder_found = folder.found;
-  site_in.day = &day;
-  const std::vector<SiteCheck> site = CheckSite(site_in);
+  site_in.folder_found = r->folder.found;
+  site_in.day = &r->day;
+  r->site = CheckSite(site_in);
+  for (const Answer& a : r->answers) r->works &= Works(a);
+  for (const SiteCheck& s : r->site) r->works &= s.verdict != Verdict::kFail;
+  r->zolt_steps = CheckSteps(r->settings, Caller::kZoltResult, 1);
+  r->query_steps = CheckSteps(r->settings, Caller::kSoldOutQuery, 1);
+}
 
-  bool all_pins = true, works = true;
-  for (const Answer& a : answers) {
-    all_pins &= a.result > 0;
-    works &= Works(a);
+ordered_json SettingsJson(const StatusReport& r) {
+  ordered_json s;
+  s["path"] = r.settings.path;
+  s["exists"] = r.settings.exists;
+  s["file_check"] = FileCheckToken(r.settings);
+  s["file_code"] = ToInt(r.settings.file_code);
+  for (const SettingLine& l : r.settings.lines) {
+    ordered_json line = {{"key", l.key},
+                         {"present", l.present},
+                         {"value", l.text},
+                         {"ok", l.ok},
+                         {"valid", l.valid}};
+    if (l.key != "Pathtopintable") line["number"] = ParseDecimal(l.text);
+    s["values"].push_back(line);
   }
-  for (const SiteCheck& s : site) works &= s.verdict != Verdict::kFail;
-  const bool ok = o.health ? works : works && all_pins;
-  const std::string unreadable = UnreadableInput(env, settings, &day);
-  auto finish = [&] {
-    if (unreadable.empty()) return ok ? kExitOk : kExitFailure;
-    PrintError("status", unreadable);
-    return kExitUsage;
-  };
+  s["checks"]["ZoltResult"] = ChecksJson(r.zolt_steps);
+  s["checks"]["check_SoldOut_Condition"] = ChecksJson(r.query_steps);
+  return s;
+}
 
-  const std::vector<CheckStep> zolt_steps =
-      CheckSteps(settings, Caller::kZoltResult, 1);
-  const std::vector<CheckStep> query_steps =
-      CheckSteps(settings, Caller::kSoldOutQuery, 1);
-
-  if (c.json) {
-    ordered_json j;
-    j["schema"] = kJsonSchema;
-    j["command"] = "status";
-    j["station"] = c.station;
-    j["time"] = IsoTime(*c.at);
-    j["simulated"] = !options.at.empty();
-    ordered_json& s = j["settings"];
-    s["path"] = settings.path;
-    s["exists"] = settings.exists;
-    s["file_check"] = FileCheckToken(settings);
-    s["file_code"] = ToInt(settings.file_code);
-    for (const SettingLine& l : settings.lines) {
-      ordered_json line = {{"key", l.key},
-                           {"present", l.present},
-                           {"value", l.text},
-                           {"ok", l.ok},
-                           {"valid", l.valid}};
-      if (l.key != "Pathtopintable") line["number"] = ParseDecimal(l.text);
-      s["values"].push_back(line);
-    }
-    s["checks"]["ZoltResult"] = ChecksJson(zolt_steps);
-    s["checks"]["check_SoldOut_Condition"] = ChecksJson(query_steps);
-    j["data_folder"] = {{"path", folder.path},
-                        {"found", folder.found},
-                        {"writable", folder.writable},
-                        {"lock", folder.lock}};
-    for (const SiteCheck& check : site) {
-      ordered_json one = {{"verdict", VerdictToken(check.verdict)}};
-      one.update(check.data);
-      one["text"] = check.text;
-      one["advice"] = check.advice;
-      j["site"][check.name] = one;
-    }
-    j["tables"] = TablesJson(day);
-    for (const Answer& a : answers) {
-      ordered_json one = {{"size", a.size}, {"result", a.result}};
-      if (a.result > 0 && a.caller == Caller::kZoltResult) {
-        one["good_until"] =
-            IsoTime(GoodUntil(*c.at, settings.values.PINExpiry));
-        one["expiry_text"] = a.expiry;
-      }
-      one["meaning"] = AnswerMeaning(a, day, settings.values.PINcrypt);
-      one["cause"] = RefusalJson(a.cause);
-      one["notices"] = ordered_json::array();
-      for (const Notice& n : a.notices) {
-        one["notices"].push_back({{"caption", n.caption}, {"text", n.text}});
-      }
-      j["answers"][ExportName(a.caller)].push_back(one);
-    }
-    j["works"] = works;
-    PrintJson(j);
-    return finish();
+ordered_json AnswerJson(const StatusReport& r, const Answer& a) {
+  ordered_json one = {{"size", a.size}, {"result", a.result}};
+  if (a.result > 0 && a.caller == Caller::kZoltResult) {
+    one["good_until"] = IsoTime(GoodUntil(*r.c.at, r.settings.values.PINExpiry));
+    one["expiry_text"] = a.expiry;
   }
+  one["meaning"] = AnswerMeaning(a, r.day, r.settings.values.PINcrypt);
+  one["cause"] = RefusalJson(a.cause);
+  one["notices"] = ordered_json::array();
+  for (const Notice& n : a.notices) {
+    one["notices"].push_back({{"caption", n.caption}, {"text", n.text}});
+  }
+  return one;
+}
 
-  std::printf("Station   %s\nTime      %s%s\n\n", c.station.c_str(),
-              FormatTime(*c.at).c_str(),
-              options.at.empty() ? " (the clock)" : " (simulated)");
+void PrintStatusJson(const StatusReport& r) {
+  ordered_json j;
+  j["schema"] = kJsonSchema;
+  j["command"] = "status";
+  j["station"] = r.c.station;
+  j["time"] = IsoTime(*r.c.at);
+  j["simulated"] = r.simulated;
+  j["settings"] = SettingsJson(r);
+  j["data_folder"] = {{"path", r.folder.path},
+                      {"found", r.folder.found},
+                      {"writable", r.folder.writable},
+                      {"lock", r.folder.lock}};
+  for (const SiteCheck& check : r.site) {
+    ordered_json one = {{"verdict", VerdictToken(check.verdict)}};
+    one.update(check.data);
+    one["text"] = check.text;
+    one["advice"] = check.advice;
+    j["site"][check.name] = one;
+  }
+  j["tables"] = TablesJson(r.day);
+  for (const Answer& a : r.answers) {
+    j["answers"][ExportName(a.caller)].push_back(AnswerJson(r, a));
+  }
+  j["works"] = r.works;
+  PrintJson(j);
+}
+
+void PrintSettingsText(const StatusReport& r) {
+  const SettingsView& settings = r.settings;
   std::printf("Settings file  %s\n  %s\n", settings.path.c_str(),
               FileCheckText(settings).c_str());
   if (settings.file_code != Code::kOk) {
@@ -293,10 +295,13 @@ int RunStatus(const StatusOptions& o) {
                 l.text.c_str(), l.ok ? "ok" : "BAD", l.valid.c_str(),
                 l.present ? "" : " (key missing: default)");
   }
-  std::printf("  checks of ZoltResult: %s\n", ChecksText(zolt_steps).c_str());
+  std::printf("  checks of ZoltResult: %s\n", ChecksText(r.zolt_steps).c_str());
   std::printf("  checks of check_SoldOut_Condition: %s\n\n",
-              ChecksText(query_steps).c_str());
+              ChecksText(r.query_steps).c_str());
+}
 
+void PrintFolderAndSiteText(const StatusReport& r) {
+  const FolderView& folder = r.folder;
   std::printf("Data folder    %s\n  %s; lock file %s: %s\n\n",
               folder.path.c_str(),
               !folder.found      ? "cannot be found or listed"
@@ -304,16 +309,18 @@ int RunStatus(const StatusOptions& o) {
                                  : "found, listable, files may NOT be created",
               kTableLockName, folder.lock_text.c_str());
   std::printf("Site\n");
-  for (const SiteCheck& check : site) {
+  for (const SiteCheck& check : r.site) {
     std::printf("  %s  %s\n", VerdictLabel(check.verdict), check.text.c_str());
     if (!check.advice.empty()) {
       std::fputs(Wrapped(check.advice, 8, 78).c_str(), stdout);
     }
   }
   std::printf("\n");
-  PrintTablesText(day);
+}
+
+void PrintAnswersText(const StatusReport& r) {
   std::printf("\nAnswers now\n");
-  for (const Answer& a : answers) {
+  for (const Answer& a : r.answers) {
     std::printf("  %-32s %7d  %s\n",
                 (std::string(ExportName(a.caller)) + "(size " +
                  std::to_string(a.size) + ")")
@@ -321,7 +328,7 @@ int RunStatus(const StatusOptions& o) {
                 a.result,
                 a.result <= 0
                     ? MeaningBesideCause(a.result, a.cause).c_str()
-                    : AnswerMeaning(a, day, settings.values.PINcrypt).c_str());
+                    : AnswerMeaning(a, r.day, r.settings.values.PINcrypt).c_str());
     const std::string cause = DescribeRefusal(a.cause);
     if (!cause.empty()) {
       std::printf("  %-32s          cause: %s\n", "", cause.c_str());
@@ -331,13 +338,42 @@ int RunStatus(const StatusOptions& o) {
                   n.caption.c_str(), n.text.c_str());
     }
   }
+}
+
+void PrintStatusText(const StatusOptions& o, const StatusReport& r) {
+  std::printf("Station   %s\nTime      %s%s\n\n", r.c.station.c_str(),
+              FormatTime(*r.c.at).c_str(),
+              r.simulated ? " (simulated)" : " (the clock)");
+  PrintSettingsText(r);
+  PrintFolderAndSiteText(r);
+  PrintTablesText(r.day);
+  PrintAnswersText(r);
   if (o.health) {
     std::printf("\nHealth    %s\n",
-                works ? "works (PINs, sold out or PINs off; no site check "
-                        "failed)"
-                      : "does NOT work");
+                r.works ? "works (PINs, sold out or PINs off; no site check "
+                          "failed)"
+                        : "does NOT work");
   }
-  return finish();
+}
+
+int RunStatus(const StatusOptions& o) {
+  StatusReport r;
+  r.c = CheckOptions(o.common, /*freeze_clock=*/true);
+  r.simulated = !o.common.at.empty();
+  StationEnv env(Env::Default(), r.c.station, r.c.at, /*print_notices=*/false);
+  GatherStatus(o, env, &r);
+  bool all_pins = true;
+  for (const Answer& a : r.answers) all_pins &= a.result > 0;
+  const bool ok = o.health ? r.works : r.works && all_pins;
+  const std::string unreadable = UnreadableInput(env, r.settings, &r.day);
+  if (r.c.json) {
+    PrintStatusJson(r);
+  } else {
+    PrintStatusText(o, r);
+  }
+  if (unreadable.empty()) return ok ? kExitOk : kExitFailure;
+  PrintError("status", unreadable);
+  return kExitUsage;
 }
 
 }  // namespace

@@ -111,15 +111,14 @@ std::optional<bool> Issued(Env& env, const LibrarySettings& s,
   return mark != 0 && mark != kVoidMark;
 }
 
-int RunVerify(const VerifyOptions& o) {
-  const Context c = CheckOptions(o.common, /*freeze_clock=*/true);
-  const std::string pin = Digits(o.pin);
-  StationEnv env(Env::Default(), c.station, c.at, false);
-  const SettingsView settings = ReadSettingsView(env);
+// The station's settings, when they let the library issue PINs at all
+// (PINs off and a bad PINExpiry still tell which PIN is which); otherwise
+// an InputError or SiteError.
+SettingsView UsableSettings(StationEnv& env) {
+  SettingsView settings = ReadSettingsView(env);
   const std::string unreadable = UnreadableInput(env, settings, nullptr);
   if (!unreadable.empty()) throw InputError(unreadable);
   if (!settings.exists) throw SiteError(settings.path + ": no settings file");
-  const LibrarySettings& s = settings.values;
   for (const CheckStep& step : CheckSteps(settings, Caller::kZoltResult, 1)) {
     if (!step.ok && step.code != Code::kPinsOff &&
         step.code != Code::kPinExpiry) {
@@ -127,115 +126,163 @@ int RunVerify(const VerifyOptions& o) {
                       " (" + std::to_string(ToInt(step.code)) + ")");
     }
   }
+  return settings;
+}
 
-  const LocalTime asked = *c.at;
-  const int now_minute = asked.hour * 60 + asked.minute;
-  const int size_digit = pin[0] - '0';
-  const int32_t size = (size_digit - 2) / 2;
-  const int32_t value = std::stoi(pin.substr(1)) - s.PINcrypt * size;
-  const bool well_formed = (size_digit == 4 || size_digit == 6 ||
-                            size_digit == 8) &&
-                           value >= 0 && value <= kLargestPinValue &&
-                           value != kTakenMark && value != kVoidMark;
-  const LocalTime yesterday = PreviousDay(asked);
-  const int slot_today =
-      well_formed ? SlotOfValue(c.station, s, asked, value) : -1;
-  const int slot_before =
-      well_formed ? SlotOfValue(c.station, s, yesterday, value) : -1;
+// Where a PIN belongs: its size and table value, and the slot of today or
+// of the day before that holds the value (slot -1: neither).
+struct PinPlace {
+  int size_digit = 0;
+  int32_t size = 0, value = 0;
+  bool well_formed = false;
+  int slot_today = -1, slot_before = -1, slot = -1;
+  bool use_today = false;
+  LocalTime asked, yesterday, date;
+  int now_minute = 0;
+};
+
+PinPlace PlacePin(const std::string& station, const LibrarySettings& s,
+                  const LocalTime& asked, const std::string& pin) {
+  PinPlace p;
+  p.asked = asked;
+  p.now_minute = asked.hour * 60 + asked.minute;
+  p.size_digit = pin[0] - '0';
+  p.size = (p.size_digit - 2) / 2;
+  p.value = std::stoi(pin.substr(1)) - s.PINcrypt * p.size;
+  p.well_formed = (p.size_digit == 4 || p.size_digit == 6 || p.size_digit == 8) &&
+                  p.value >= 0 && p.value <= kLargestPinValue &&
+                  p.value != kTakenMark && p.value != kVoidMark;
+  p.yesterday = PreviousDay(asked);
+  p.slot_today = p.well_formed ? SlotOfValue(station, s, asked, p.value) : -1;
+  p.slot_before = p.well_formed ? SlotOfValue(station, s, p.yesterday, p.value) : -1;
   // A slot of today not reached yet is not sold yet; the day before's slot
   // of the same value is then the one a customer can hold.
-  const bool today_sold = slot_today >= 0 && slot_today <= now_minute;
-  const bool use_today = today_sold || (slot_today >= 0 && slot_before < 0);
-  const int slot = use_today ? slot_today : slot_before;
-  const LocalTime date = use_today ? asked : yesterday;
+  const bool today_sold = p.slot_today >= 0 && p.slot_today <= p.now_minute;
+  p.use_today = today_sold || (p.slot_today >= 0 && p.slot_before < 0);
+  p.slot = p.use_today ? p.slot_today : p.slot_before;
+  p.date = p.use_today ? asked : p.yesterday;
+  return p;
+}
 
+// The answer being built: the JSON and the text say the same.
+struct VerifyAnswer {
   nlohmann::ordered_json j;
-  j["schema"] = kJsonSchema;
-  j["command"] = "verify";
-  j["pin"] = std::stoi(pin);
-  j["asked_at"] = IsoTime(asked);
-  j["belongs"] = slot >= 0;
   std::string text;
   bool good = false;
-  if (slot < 0) {
-    text = pin + " is not a PIN of this site on " + FormatDate(asked) +
-           " or the day before\n";
-    if (well_formed) {
-    } else if (size_digit != 4 && size_digit != 6 && size_digit != 8) {
-      text += "  its first digit " + pin.substr(0, 1) +
-              " is no basket size (4 small, 6 medium, 8 large)\n";
-    }
+};
+
+void TellIssued(const PinPlace& p, bool ahead, const std::optional<bool>& issued,
+                const std::string& why, VerifyAnswer* out) {
+  if (ahead) {
+    out->text += "  not issued: its minute lies ahead of " + FormatMinute(p.now_minute) +
+                 ", so it is not sold yet\n";
+  } else if (!issued) {
+    out->text += "  issued: cannot tell from the tables: " + why + "\n";
   } else {
-    const bool ahead = use_today && slot_today > now_minute;
-    LocalTime sale = date;
-    sale.hour = slot / 60;
-    sale.minute = slot % 60;
-    sale.second = 59;  // the latest a sale in that minute was told
-    const bool expiry_valid =
-        s.PINExpiry == 0 || (s.PINExpiry >= 10 && s.PINExpiry <= 1439);
-    std::string tables_date, why;
-    const std::optional<bool> issued =
-        ahead ? std::optional<bool>(false)
-              : Issued(env, s, date, slot, &tables_date, &why);
-    j["date"] = FormatDate(date);
-    j["size"] = size;
-    j["slot"] = slot;
-    j["time"] = FormatMinute(slot);
-    j["value"] = TableText(value);
-    j["ahead_of_time"] = ahead;
-    j["issued"] = issued ? nlohmann::ordered_json(*issued)
-                         : nlohmann::ordered_json();
-    j["tables_date"] = tables_date.empty() ? nlohmann::ordered_json()
-                                           : nlohmann::ordered_json(tables_date);
-    text = pin + " is a PIN of " + FormatDate(date) + ": basket size " +
-           std::to_string(size) + ", slot " + std::to_string(slot) + " (" +
-           FormatMinute(slot) + "), table value " + TableText(value) + "\n";
-    if (ahead) {
-      text += "  not issued: its minute lies ahead of " +
-              FormatMinute(now_minute) + ", so it is not sold yet\n";
-    } else if (!issued) {
-      text += "  issued: cannot tell from the tables: " + why + "\n";
-    } else {
-      text += *issued ? "  issued: its slot is marked taken in the tables of " +
-                            FormatDate(date) + "\n"
-                      : "  NOT issued: its slot is not marked taken in the "
-                        "tables of " + FormatDate(date) + "\n";
-    }
-    if (!expiry_valid) {
-      j["good_until"] = nullptr;
-      j["minutes_left"] = nullptr;
-      text += "  PINExpiry " + std::to_string(s.PINExpiry) +
-              ": the library issues no PIN with it\n";
-    } else if (!ahead) {
-      const LocalTime until = GoodUntil(sale, s.PINExpiry);
-      const long left = MinutesBetween(asked, until);
-      j["good_until"] = IsoTime(until);
-      j["minutes_left"] = left;
-      const std::string shown = ShownExpiry(ExpiryText(sale, s.PINExpiry));
-      text += "  good until " + shown +
-              (left >= 0 ? ", still good at " + FormatTime(asked) + " (" +
-                               Duration(left) + " left)\n"
-                         : ", expired " + Duration(-left) + " ago (at " +
-                               FormatTime(asked) + ")\n");
-      good = issued.value_or(false) && left >= 0;
-    }
+    out->text += *issued ? "  issued: its slot is marked taken in the tables of " +
+                               FormatDate(p.date) + "\n"
+                         : "  NOT issued: its slot is not marked taken in the "
+                           "tables of " + FormatDate(p.date) + "\n";
   }
-  if (slot_before >= 0 && slot >= 0 && use_today) {
-    j["day_before"] = {{"date", FormatDate(yesterday)},
-                       {"slot", slot_before},
-                       {"time", FormatMinute(slot_before)}};
-    text += "  the same PIN is also slot " + std::to_string(slot_before) +
-            " (" + FormatMinute(slot_before) + ") of " + FormatDate(yesterday) +
-            ": across midnight one value stands for two slots\n";
+}
+
+void TellGoodUntil(const PinPlace& p, const LibrarySettings& s, bool ahead,
+                   const std::optional<bool>& issued, VerifyAnswer* out) {
+  const bool expiry_valid = s.PINExpiry == 0 || (s.PINExpiry >= 10 && s.PINExpiry <= 1439);
+  if (!expiry_valid) {
+    out->j["good_until"] = nullptr;
+    out->j["minutes_left"] = nullptr;
+    out->text += "  PINExpiry " + std::to_string(s.PINExpiry) +
+                 ": the library issues no PIN with it\n";
+    return;
   }
-  j["good"] = good;
-  text += good ? "  answer: GOOD\n" : "  answer: not good\n";
+  if (ahead) return;
+  LocalTime sale = p.date;
+  sale.hour = p.slot / 60;
+  sale.minute = p.slot % 60;
+  sale.second = 59;  // the latest a sale in that minute was told
+  const LocalTime until = GoodUntil(sale, s.PINExpiry);
+  const long left = MinutesBetween(p.asked, until);
+  out->j["good_until"] = IsoTime(until);
+  out->j["minutes_left"] = left;
+  const std::string shown = ShownExpiry(ExpiryText(sale, s.PINExpiry));
+  out->text += "  good until " + shown +
+               (left >= 0 ? ", still good at " + FormatTime(p.asked) + " (" +
+                                Duration(left) + " left)\n"
+                          : ", expired " + Duration(-left) + " ago (at " +
+                                FormatTime(p.asked) + ")\n");
+  out->good = issued.value_or(false) && left >= 0;
+}
+
+// A PIN of this site: its date, slot and value, whether it was issued and
+// until when it is good.
+void TellSlot(Env& env, const LibrarySettings& s, const std::string& pin,
+              const PinPlace& p, VerifyAnswer* out) {
+  const bool ahead = p.use_today && p.slot_today > p.now_minute;
+  std::string tables_date, why;
+  const std::optional<bool> issued =
+      ahead ? std::optional<bool>(false) : Issued(env, s, p.date, p.slot, &tables_date, &why);
+  nlohmann::ordered_json& j = out->j;
+  j["date"] = FormatDate(p.date);
+  j["size"] = p.size;
+  j["slot"] = p.slot;
+  j["time"] = FormatMinute(p.slot);
+  j["value"] = TableText(p.value);
+  j["ahead_of_time"] = ahead;
+  j["issued"] = issued ? nlohmann::ordered_json(*issued) : nlohmann::ordered_json();
+  j["tables_date"] = tables_date.empty() ? nlohmann::ordered_json()
+                                         : nlohmann::ordered_json(tables_date);
+  out->text = pin + " is a PIN of " + FormatDate(p.date) + ": basket size " +
+              std::to_string(p.size) + ", slot " + std::to_string(p.slot) + " (" +
+              FormatMinute(p.slot) + "), table value " + TableText(p.value) + "\n";
+  TellIssued(p, ahead, issued, why, out);
+  TellGoodUntil(p, s, ahead, issued, out);
+}
+
+void TellNotOfSite(const std::string& pin, const PinPlace& p, VerifyAnswer* out) {
+  out->text = pin + " is not a PIN of this site on " + FormatDate(p.asked) +
+              " or the day before\n";
+  if (!p.well_formed && p.size_digit != 4 && p.size_digit != 6 && p.size_digit != 8) {
+    out->text += "  its first digit " + pin.substr(0, 1) +
+                 " is no basket size (4 small, 6 medium, 8 large)\n";
+  }
+}
+
+int RunVerify(const VerifyOptions& o) {
+  const Context c = CheckOptions(o.common, /*freeze_clock=*/true);
+  const std::string pin = Digits(o.pin);
+  StationEnv env(Env::Default(), c.station, c.at, false);
+  const SettingsView settings = UsableSettings(env);
+  const LibrarySettings& s = settings.values;
+  const PinPlace p = PlacePin(c.station, s, *c.at, pin);
+
+  VerifyAnswer out;
+  out.j["schema"] = kJsonSchema;
+  out.j["command"] = "verify";
+  out.j["pin"] = std::stoi(pin);
+  out.j["asked_at"] = IsoTime(p.asked);
+  out.j["belongs"] = p.slot >= 0;
+  if (p.slot < 0) {
+    TellNotOfSite(pin, p, &out);
+  } else {
+    TellSlot(env, s, pin, p, &out);
+  }
+  if (p.slot_before >= 0 && p.slot >= 0 && p.use_today) {
+    out.j["day_before"] = {{"date", FormatDate(p.yesterday)},
+                           {"slot", p.slot_before},
+                           {"time", FormatMinute(p.slot_before)}};
+    out.text += "  the same PIN is also slot " + std::to_string(p.slot_before) + " (" +
+                FormatMinute(p.slot_before) + ") of " + FormatDate(p.yesterday) +
+                ": across midnight one value stands for two slots\n";
+  }
+  out.j["good"] = out.good;
+  out.text += out.good ? "  answer: GOOD\n" : "  answer: not good\n";
   if (c.json) {
-    PrintJson(j);
+    PrintJson(out.j);
   } else {
-    std::fputs(text.c_str(), stdout);
+    std::fputs(out.text.c_str(), stdout);
   }
-  return good ? kExitOk : kExitFailure;
+  return out.good ? kExitOk : kExitFailure;
 }
 
 }  // namespace
