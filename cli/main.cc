@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/show/commands.h"
+#include "cli/library_check/commands.h"
+#include "cli/rehearse/commands.h"
 
 namespace {
 

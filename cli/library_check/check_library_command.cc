@@ -19,7 +19,7 @@
 #include "OstrelZOLTDLL.h"
 #include "cli/show/answers.h"
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/library_check/commands.h"
 #include "cli/common/refusal_words.h"
 #include "cli/common/output.h"
 #include "cli/common/scratch_copy.h"

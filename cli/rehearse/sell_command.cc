@@ -10,7 +10,7 @@
 
 #include "cli/show/answers.h"
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/rehearse/commands.h"
 #include "cli/show/day_summary.h"
 #include "cli/show/day_view.h"
 #include "cli/common/refusal_words.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/rehearse/commands.h"
 #include "cli/rehearse/crash_rehearsal.h"
 #include "cli/common/output.h"
 #include "cli/common/scratch_copy.h"

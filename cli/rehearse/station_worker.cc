@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/rehearse/commands.h"
 #include "cli/rehearse/simulated_site.h"
 #include "cli/common/station_env.h"
 #include "library/settings.h"

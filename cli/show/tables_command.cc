@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/show/commands.h"
 #include "cli/show/day_summary.h"
 #include "cli/show/day_view.h"
 #include "cli/common/output.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/common/command_line.h"
-#include "cli/commands.h"
+#include "cli/show/commands.h"
 #include "cli/show/answers.h"
 #include "cli/show/good_until.h"
 #include "cli/common/output.h"

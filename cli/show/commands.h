@@ -1,0 +1,19 @@
+// The read-only commands: status, tables, verify. Each adds itself to the
+// program's command line; its callback stores the command's exit status in
+// *exit_status.
+#ifndef ZOLT_CLI_SHOW_COMMANDS_H_
+#define ZOLT_CLI_SHOW_COMMANDS_H_
+
+namespace CLI {
+class App;
+}
+
+namespace zolt::cli {
+
+void AddStatusCommand(CLI::App& app, int* exit_status);
+void AddTablesCommand(CLI::App& app, int* exit_status);
+void AddVerifyCommand(CLI::App& app, int* exit_status);
+
+}  // namespace zolt::cli
+
+#endif  // ZOLT_CLI_SHOW_COMMANDS_H_
