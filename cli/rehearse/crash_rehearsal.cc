@@ -6,14 +6,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cli/common/command_line.h"
-#include "cli/common/output.h"
 #include "cli/common/station_env.h"
+#include "cli/rehearse/crash_report.h"
 #include "cli/rehearse/station_process.h"
 #include "cli/show/strict_table_file.h"
 #include "library/pin_tables.h"
@@ -24,30 +27,6 @@ namespace {
 
 constexpr int kSalesPerDay = 3;
 constexpr int kReadyTimeoutMs = 300000;
-
-struct Outcome {
-  int kills = 0;
-  int before_start = 0;     // killed before it began a day
-  int in_rebuild = 0;       // in a day's rebuild or its first sale
-  int in_sales = 0;         // after a sale of the day
-  int pins_reported = 0;
-  int torn = 0;             // table files that did not read soundly
-  int unmarked = 0;         // reported PINs without the mark in a file
-  int reissued = 0;         // next sales that handed out a reported slot
-  int next_failed = 0;      // next sales that failed
-  int ended_on_its_own = 0; // stations that ended before the kill
-  int leftover_temporary_files = 0;
-  int faulty_kills = 0;     // kills after which something was wrong
-  std::vector<std::string> faults;  // the first few, in words
-  long long max_delay_us = 0;
-
-  bool Faulty() const {
-    return torn + unmarked + reissued + next_failed + ended_on_its_own > 0;
-  }
-  void Fault(const std::string& what) {
-    if (faults.size() < 10) faults.push_back(what);
-  }
-};
 
 class DayTables {
  public:
@@ -123,6 +102,206 @@ std::vector<std::string> WorkerArgs(const std::string& station,
           "--wait"};
 }
 
+// A station process ready to sell from `day` on, waiting for its release;
+// null when it cannot start (said on stderr).
+std::unique_ptr<StationProcess> StartStation(const std::string& station,
+                                             const LocalTime& day, int days) {
+  std::string error;
+  auto child =
+      StationProcess::Start(SelfLauncher(), WorkerArgs(station, day, days), &error);
+  if (!child || !child->WaitReady(kReadyTimeoutMs)) {
+    std::fprintf(stderr, "zolt: simulate: cannot start a station: %s\n",
+                 error.c_str());
+    return nullptr;
+  }
+  return child;
+}
+
+// How long a day's rebuild and its sales take here, at least 5 ms, timed
+// on one station left to sell its day. False when it cannot start.
+bool TimeOneDay(const std::string& station, const LocalTime& day,
+                long long* max_delay_us) {
+  auto calibration = StartStation(station, day, 1);
+  if (!calibration) return false;
+  const auto start = std::chrono::steady_clock::now();
+  calibration->Go();
+  calibration->Finish();
+  *max_delay_us = std::max<long long>(
+      5000, std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - start)
+                .count());
+  return true;
+}
+
+// When the kills fall after the release: evenly within the longest delay,
+// and the same ones for the same seed.
+class KillMoments {
+ public:
+  KillMoments(unsigned seed, long long max_delay_us)
+      : random_(seed), delay_us_(0, max_delay_us) {}
+  std::chrono::microseconds Next() {
+    return std::chrono::microseconds(delay_us_(random_));
+  }
+
+ private:
+  std::mt19937 random_;
+  std::uniform_int_distribution<long long> delay_us_;
+};
+
+// What every kill shares: the one station, the table files it writes, the
+// day tables they are judged against, and the tally so far.
+struct CrashRun {
+  CrashRun(const SiteSettings& site, const std::string& station,
+           const std::string& data)
+      : site(site),
+        station(station),
+        data(data),
+        pin_path(JoinPath(Env::Default(), data, "PINTable.dat")),
+        dll_path(JoinPath(Env::Default(), data, "DLLPINTable.dat")),
+        days(site.values) {}
+
+  const SiteSettings& site;
+  std::string station, data, pin_path, dll_path;
+  DayTables days;
+  CrashOutcome out;
+};
+
+// The last day a killed station began (0: none) and the PINs it reported
+// for that day.
+struct DayReached {
+  int32_t day = 0;
+  std::vector<int32_t> pins;
+};
+
+DayReached LastDayReached(const std::vector<nlohmann::json>& events,
+                          int* pins_reported) {
+  DayReached last;
+  for (const nlohmann::json& e : events) {
+    if (!e.contains("day")) continue;
+    const int32_t d = e["day"].get<int32_t>();
+    if (d != last.day) last.pins.clear();
+    last.day = d;
+    const int32_t r = e.value("result", 0);
+    if (r > 0) {
+      last.pins.push_back(r);
+      ++*pins_reported;
+    }
+  }
+  return last;
+}
+
+// Reads both table files as the kill left them (*pin_file, *dll_file); each
+// present one that does not read soundly counts as torn.
+void CheckFilesSound(CrashRun& run, const std::string& kill,
+                     StrictTableFile* pin_file, StrictTableFile* dll_file) {
+  bool pin_present, dll_present;
+  const std::string pin_bytes = ReadOr(run.pin_path, &pin_present);
+  const std::string dll_bytes = ReadOr(run.dll_path, &dll_present);
+  for (auto [present, bytes, library, file, name] :
+       {std::tuple{pin_present, &pin_bytes, false, pin_file, "PINTable.dat"},
+        std::tuple{dll_present, &dll_bytes, true, dll_file, "DLLPINTable.dat"}}) {
+    if (!present) continue;
+    const std::string why = Unsound(*bytes, library, run.days, file);
+    if (!why.empty()) {
+      ++run.out.torn;
+      run.out.Fault(kill + name + ": " + why);
+    }
+  }
+}
+
+// The slots of the day's table that the reported PINs came from.
+std::set<int> ReportedSlots(const DayTable& table, const std::vector<int32_t>& pins,
+                            int32_t pin_crypt) {
+  std::set<int> reported;
+  for (int32_t p : pins) {
+    auto it = table.slot_of.find(ValueOfPin(p, pin_crypt));
+    if (it != table.slot_of.end()) reported.insert(it->second);
+  }
+  return reported;
+}
+
+void CheckSlotsMarked(const std::set<int>& reported, int32_t day,
+                      const StrictTableFile& pin_file,
+                      const StrictTableFile& dll_file, const std::string& kill,
+                      CrashOutcome& out) {
+  for (int slot : reported) {
+    for (const StrictTableFile* f : {&pin_file, &dll_file}) {
+      auto it = f->entries.find(slot);
+      if (f->run_date != day || it == f->entries.end() || it->second != "270E") {
+        ++out.unmarked;
+        out.Fault(kill + "slot " + std::to_string(slot) +
+                  " was reported issued but is not marked");
+      }
+    }
+  }
+}
+
+// One more sale at the station on `day`, as the next customer's would be.
+void CheckNextSale(CrashRun& run, const std::string& kill, int32_t day,
+                   const DayTable& table, const std::set<int>& reported) {
+  StationEnv next_env(Env::Default(), run.station, FromDateNumber(day, 23, 59),
+                      false);
+  char expiry[kExpiryBufferSize + 1];
+  const int32_t next = IssuePin(next_env, 1, expiry);
+  if (next <= 0) {
+    ++run.out.next_failed;
+    run.out.Fault(kill + "the next sale failed with " + std::to_string(next));
+  } else {
+    auto it = table.slot_of.find(ValueOfPin(next, run.site.values.PINcrypt));
+    if (it != table.slot_of.end() && reported.count(it->second) > 0) {
+      ++run.out.reissued;
+      run.out.Fault(kill + "slot " + std::to_string(it->second) + " issued again");
+    }
+  }
+}
+
+// What a kill on `last.day` must leave: both table files read soundly, the
+// slots the station reported for that day are marked in both, and the next
+// sale on that day does not hand out one of them again.
+void JudgeWhatItLeft(CrashRun& run, const std::string& kill,
+                     const DayReached& last) {
+  StrictTableFile pin_file, dll_file;
+  CheckFilesSound(run, kill, &pin_file, &dll_file);
+  const DayTable& table = run.days.For(last.day);
+  const std::set<int> reported =
+      ReportedSlots(table, last.pins, run.site.values.PINcrypt);
+  CheckSlotsMarked(reported, last.day, pin_file, dll_file, kill, run.out);
+  CheckNextSale(run, kill, last.day, table, reported);
+}
+
+// Kill number `number`: starts the station on *day, kills it at the next
+// moment and judges what it left; *day then moves on past the day it
+// reached. False when the station cannot start.
+bool RehearseKill(CrashRun& run, int number, KillMoments& moments,
+                  LocalTime* day) {
+  auto child = StartStation(run.station, *day, 0);
+  if (!child) return false;
+  child->Go();
+  std::this_thread::sleep_for(moments.Next());
+  child->Kill();
+  const int code = child->Finish();
+  CrashOutcome& out = run.out;
+  ++out.kills;
+  const int faults_before = out.FaultCount();
+  const std::string kill = "kill " + std::to_string(number) + ": ";
+  if (code != -1) {
+    ++out.ended_on_its_own;
+    out.Fault(kill + "the station ended by itself");
+  }
+  const DayReached last = LastDayReached(child->Events(), &out.pins_reported);
+  if (last.day == 0) {
+    ++out.before_start;
+    return true;
+  }
+  ++(last.pins.empty() ? out.in_rebuild : out.in_sales);
+  JudgeWhatItLeft(run, kill, last);
+  if (out.FaultCount() > faults_before) ++out.faulty_kills;
+  const LocalTime reached = FromDateNumber(last.day, 23, 59);
+  *day = NextIssueDay(reached);
+  BeginAgainWhenGoneRound(reached, *day, run.data);
+  return true;
+}
+
 }  // namespace
 
 int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
@@ -133,181 +312,27 @@ int RunCrashRehearsal(const SiteSettings& site, const CrashOptions& o) {
   }
   SimulatedSite sim(site, o.data);
   const std::string station = sim.AddStation(false);
-  const std::string pin_path = JoinPath(Env::Default(), sim.data(), "PINTable.dat");
-  const std::string dll_path = JoinPath(Env::Default(), sim.data(), "DLLPINTable.dat");
-  DayTables days(site.values);
-  Outcome out;
-  std::string error;
+  CrashRun run(site, station, sim.data());
 
-  // How long a day's rebuild and its sales take here: kills fall within it.
+  // The kills fall within the time a day's rebuild and its sales take here.
   LocalTime day = *o.at;
   day.hour = 23;
   day.minute = 59;
-  {
-    auto calibration = StationProcess::Start(SelfLauncher(),
-                                             WorkerArgs(station, day, 1), &error);
-    if (!calibration || !calibration->WaitReady(kReadyTimeoutMs)) {
-      std::fprintf(stderr, "zolt: simulate: cannot start a station: %s\n",
-                   error.c_str());
-      return kExitFailure;
-    }
-    const auto start = std::chrono::steady_clock::now();
-    calibration->Go();
-    calibration->Finish();
-    out.max_delay_us = std::max<long long>(
-        5000, std::chrono::duration_cast<std::chrono::microseconds>(
-                  std::chrono::steady_clock::now() - start)
-                  .count());
-    day = NextIssueDay(day);
-  }
+  if (!TimeOneDay(station, day, &run.out.max_delay_us)) return kExitFailure;
+  day = NextIssueDay(day);
 
-  std::mt19937 random(o.seed);
-  std::uniform_int_distribution<long long> delay_us(0, out.max_delay_us);
+  KillMoments moments(o.seed, run.out.max_delay_us);
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < o.kills; ++i) {
-    auto child =
-        StationProcess::Start(SelfLauncher(), WorkerArgs(station, day, 0), &error);
-    if (!child || !child->WaitReady(kReadyTimeoutMs)) {
-      std::fprintf(stderr, "zolt: simulate: cannot start a station: %s\n",
-                   error.c_str());
-      return kExitFailure;
-    }
-    child->Go();
-    std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
-    child->Kill();
-    const int code = child->Finish();
-    ++out.kills;
-    const int faults_before = out.torn + out.unmarked + out.reissued +
-                              out.next_failed + out.ended_on_its_own;
-    if (code != -1) {
-      ++out.ended_on_its_own;
-      out.Fault("kill " + std::to_string(i + 1) + ": the station ended by itself");
-    }
-    int32_t last_day = 0;
-    std::vector<int32_t> pins;
-    for (const nlohmann::json& e : child->Events()) {
-      if (!e.contains("day")) continue;
-      const int32_t d = e["day"].get<int32_t>();
-      if (d != last_day) pins.clear();
-      last_day = d;
-      const int32_t r = e.value("result", 0);
-      if (r > 0) {
-        pins.push_back(r);
-        ++out.pins_reported;
-      }
-    }
-    if (last_day == 0) {
-      ++out.before_start;
-      continue;
-    }
-    ++(pins.empty() ? out.in_rebuild : out.in_sales);
-
-    const std::string kill = "kill " + std::to_string(i + 1) + ": ";
-    bool pin_present, dll_present;
-    const std::string pin_bytes = ReadOr(pin_path, &pin_present);
-    const std::string dll_bytes = ReadOr(dll_path, &dll_present);
-    StrictTableFile pin_file, dll_file;
-    for (auto [present, bytes, library, file, name] :
-         {std::tuple{pin_present, &pin_bytes, false, &pin_file, "PINTable.dat"},
-          std::tuple{dll_present, &dll_bytes, true, &dll_file, "DLLPINTable.dat"}}) {
-      if (!present) continue;
-      const std::string why = Unsound(*bytes, library, days, file);
-      if (!why.empty()) {
-        ++out.torn;
-        out.Fault(kill + name + ": " + why);
-      }
-    }
-
-    // The slots the station reported for its last day are marked in both
-    // files, and the next sale on that day does not hand out one again.
-    const DayTable& table = days.For(last_day);
-    std::set<int> reported;
-    for (int32_t p : pins) {
-      auto it = table.slot_of.find(ValueOfPin(p, site.values.PINcrypt));
-      if (it != table.slot_of.end()) reported.insert(it->second);
-    }
-    for (int slot : reported) {
-      for (const StrictTableFile* f : {&pin_file, &dll_file}) {
-        auto it = f->entries.find(slot);
-        if (f->run_date != last_day || it == f->entries.end() ||
-            it->second != "270E") {
-          ++out.unmarked;
-          out.Fault(kill + "slot " + std::to_string(slot) +
-                    " was reported issued but is not marked");
-        }
-      }
-    }
-    StationEnv next_env(Env::Default(), station, FromDateNumber(last_day, 23, 59),
-                        false);
-    char expiry[kExpiryBufferSize + 1];
-    const int32_t next = IssuePin(next_env, 1, expiry);
-    if (next <= 0) {
-      ++out.next_failed;
-      out.Fault(kill + "the next sale failed with " + std::to_string(next));
-    } else {
-      auto it = table.slot_of.find(ValueOfPin(next, site.values.PINcrypt));
-      if (it != table.slot_of.end() && reported.count(it->second) > 0) {
-        ++out.reissued;
-        out.Fault(kill + "slot " + std::to_string(it->second) + " issued again");
-      }
-    }
-    if (out.torn + out.unmarked + out.reissued + out.next_failed +
-            out.ended_on_its_own >
-        faults_before) {
-      ++out.faulty_kills;
-    }
-    const LocalTime reached = FromDateNumber(last_day, 23, 59);
-    day = NextIssueDay(reached);
-    BeginAgainWhenGoneRound(reached, day, sim.data());
+    if (!RehearseKill(run, i + 1, moments, &day)) return kExitFailure;
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
-  out.leftover_temporary_files = CountTemporaryFiles(sim.data());
-  if (out.Faulty() && o.data.empty()) sim.Keep();
-
-  if (o.json) {
-    nlohmann::ordered_json j = {
-        {"schema", kJsonSchema},
-        {"command", "simulate"},
-        {"kills", out.kills},
-        {"kills_survived", out.kills - out.faulty_kills},
-        {"seed", o.seed},
-        {"longest_delay_ms", static_cast<double>(out.max_delay_us) / 1000.0},
-        {"killed_before_start", out.before_start},
-        {"killed_in_rebuild_or_first_sale", out.in_rebuild},
-        {"killed_after_a_sale", out.in_sales},
-        {"pins_reported", out.pins_reported},
-        {"torn_files", out.torn},
-        {"unmarked_pins", out.unmarked},
-        {"reissued_slots", out.reissued},
-        {"failed_next_sales", out.next_failed},
-        {"ended_on_their_own", out.ended_on_its_own},
-        {"leftover_temporary_files", out.leftover_temporary_files},
-        {"seconds", seconds},
-        {"faults", out.faults},
-        {"fault", out.Faulty()}};
-    PrintJson(j);
-  } else {
-    std::printf(
-        "%d kills survived of %d (seed %u, within %.1f ms of the release): "
-        "%d before a day began, %d in a rebuild or first sale, %d after a "
-        "sale; %.1f s\n",
-        out.kills - out.faulty_kills, out.kills, o.seed,
-        static_cast<double>(out.max_delay_us) / 1000.0, out.before_start,
-        out.in_rebuild, out.in_sales, seconds);
-    std::printf("PINs reported by killed stations  %d\n", out.pins_reported);
-    std::printf("Torn table files                  %d\n", out.torn);
-    std::printf("Reported PINs without their mark  %d\n", out.unmarked);
-    std::printf("Slots issued again                %d\n", out.reissued);
-    std::printf("Next sales that failed            %d\n", out.next_failed);
-    std::printf("Leftover temporary files          %d\n",
-                out.leftover_temporary_files);
-    for (const std::string& f : out.faults) std::printf("  %s\n", f.c_str());
-    std::printf("Verdict                           %s\n",
-                out.Faulty() ? "FAULT" : "sound");
-  }
-  return out.Faulty() ? kExitFailure : kExitOk;
+  run.out.leftover_temporary_files = CountTemporaryFiles(sim.data());
+  if (run.out.Faulty() && o.data.empty()) sim.Keep();
+  PrintCrashReport(run.out, o.seed, seconds, o.json);
+  return run.out.Faulty() ? kExitFailure : kExitOk;
 }
 
 }  // namespace zolt::cli

@@ -38,16 +38,97 @@ bool Rehearsal(const Context& c) {
   return c.at && FormatTime(*c.at) != FormatTime(Env::Default().Now());
 }
 
+// The station to sell at: the named one, or for a rehearsal at another
+// time (not --live) a scratch copy of it and its tables in *copy.
+std::string SellingStation(const SellOptions& o, const Context& c,
+                           std::optional<ScratchCopy>* copy) {
+  if (!Rehearsal(c) || o.live) return c.station;
+  StationEnv live(Env::Default(), c.station, c.at, false);
+  copy->emplace(c.station, ReadSettingsView(live).values.Pathtopintable);
+  if (o.keep_copy) (*copy)->Keep();
+  return (*copy)->station();
+}
+
+// Says where a rehearsal sells, before its first sale.
+void AnnounceRehearsal(const SellOptions& o, const Context& c,
+                       const ScratchCopy& copy, nlohmann::ordered_json& j) {
+  j["rehearsal"] = {{"copy", copy.root()}, {"kept", o.keep_copy}};
+  if (!c.json) {
+    std::printf(
+        "Rehearsal at %s on a scratch copy of the station and its data "
+        "folder in %s: the live site is not touched (--live sells on it)\n",
+        FormatTime(*c.at).c_str(), copy.root().c_str());
+  }
+}
+
+// The export that said no, its code, and the cause, as j["stopped"].
+void ReportStop(const Context& c, Caller failed, int32_t result,
+                const Refusal& cause, nlohmann::ordered_json& j) {
+  j["stopped"] = {{"export", ExportName(failed)},
+                  {"code", result},
+                  {"meaning", CodeMeaning(result)},
+                  {"cause", RefusalJson(cause)}};
+  if (!c.json) {
+    std::printf("%s: %d: %s\n", ExportName(failed), result,
+                MeaningBesideCause(result, cause).c_str());
+    const std::string words = DescribeRefusal(cause);
+    if (!words.empty()) std::printf("  cause: %s\n", words.c_str());
+  }
+}
+
+// One basket as a point-of-sale program sells it: the query, then the
+// issue. False when either said no (reported as the stop).
+bool SellBasket(const SellOptions& o, const Context& c, StationEnv& env,
+                const std::string& station, nlohmann::ordered_json& j) {
+  Refusal cause;
+  const int32_t query = QuerySoldOut(env, o.size, &cause);
+  int32_t result = query;
+  Caller failed = Caller::kSoldOutQuery;
+  char expiry[kExpiryBufferSize + 1] = {};
+  const LocalTime sale_time = env.Now();
+  if (query > 0) {
+    result = IssuePin(env, o.size, expiry, &cause);
+    failed = Caller::kZoltResult;
+  }
+  if (result <= 0) {
+    ReportStop(c, failed, result, cause, j);
+    return false;
+  }
+  StationEnv settings_env(Env::Default(), station, c.at, false);
+  const int32_t expiry_minutes =
+      ReadSettingsView(settings_env).values.PINExpiry;
+  j["sales"].push_back(
+      {{"size", o.size},
+       {"query", query},
+       {"pin", result},
+       {"good_until", IsoTime(GoodUntil(sale_time, expiry_minutes))},
+       {"expiry_text", expiry}});
+  if (!c.json) {
+    std::printf("%06d  good until %s\n", result, ShownExpiry(expiry).c_str());
+    std::fflush(stdout);
+  }
+  return true;
+}
+
+// The scratch copy's tables once the rehearsal has sold.
+void ShowCopyAfter(const SellOptions& o, const Context& c,
+                   const std::string& station, nlohmann::ordered_json& j) {
+  StationEnv after(Env::Default(), station, c.at, false);
+  const DayView day = ReadDayView(after, ReadSettingsView(after).values);
+  j["rehearsal"]["tables_after"] = TablesJson(day);
+  if (!c.json) {
+    std::printf("The copy's tables after the rehearsal:\n");
+    PrintTablesText(day);
+    std::printf(o.keep_copy ? "The copy is kept: %s\n"
+                            : "The copy is removed.\n",
+                station.c_str());
+  }
+}
+
 int RunSell(const SellOptions& o) {
   const Context c = CheckOptions(o.common, /*freeze_clock=*/false);
   std::optional<ScratchCopy> copy;
-  std::string station = c.station;
-  if (Rehearsal(c) && !o.live) {
-    StationEnv live(Env::Default(), c.station, c.at, false);
-    copy.emplace(c.station, ReadSettingsView(live).values.Pathtopintable);
-    station = copy->station();
-    if (o.keep_copy) copy->Keep();
-  }
+  const std::string station = SellingStation(o, c, &copy);
   // The library's notices go to stderr at once, on both systems: a console
   // tool must not wait on a message box.
   StationEnv env(Env::Default(), station, c.at, /*print_notices=*/true);
@@ -56,69 +137,16 @@ int RunSell(const SellOptions& o) {
   j["command"] = "sell";
   j["station"] = c.station;
   j["rehearsal"] = nullptr;
-  if (copy) {
-    j["rehearsal"] = {{"copy", copy->root()}, {"kept", o.keep_copy}};
-    if (!c.json) {
-      std::printf(
-          "Rehearsal at %s on a scratch copy of the station and its data "
-          "folder in %s: the live site is not touched (--live sells on it)\n",
-          FormatTime(*c.at).c_str(), copy->root().c_str());
-    }
-  }
+  if (copy) AnnounceRehearsal(o, c, *copy, j);
   j["sales"] = nlohmann::ordered_json::array();
   int status = kExitOk;
   for (int i = 0; i < o.count; ++i) {
-    Refusal cause;
-    const int32_t query = QuerySoldOut(env, o.size, &cause);
-    int32_t result = query;
-    Caller failed = Caller::kSoldOutQuery;
-    char expiry[kExpiryBufferSize + 1] = {};
-    const LocalTime sale_time = env.Now();
-    if (query > 0) {
-      result = IssuePin(env, o.size, expiry, &cause);
-      failed = Caller::kZoltResult;
-    }
-    if (result <= 0) {
-      j["stopped"] = {{"export", ExportName(failed)},
-                      {"code", result},
-                      {"meaning", CodeMeaning(result)},
-                      {"cause", RefusalJson(cause)}};
-      if (!c.json) {
-        std::printf("%s: %d: %s\n", ExportName(failed), result,
-                    MeaningBesideCause(result, cause).c_str());
-        const std::string words = DescribeRefusal(cause);
-        if (!words.empty()) std::printf("  cause: %s\n", words.c_str());
-      }
+    if (!SellBasket(o, c, env, station, j)) {
       status = kExitFailure;
       break;
     }
-    StationEnv settings_env(Env::Default(), station, c.at, false);
-    const int32_t expiry_minutes =
-        ReadSettingsView(settings_env).values.PINExpiry;
-    j["sales"].push_back(
-        {{"size", o.size},
-         {"query", query},
-         {"pin", result},
-         {"good_until", IsoTime(GoodUntil(sale_time, expiry_minutes))},
-         {"expiry_text", expiry}});
-    if (!c.json) {
-      std::printf("%06d  good until %s\n", result,
-                  ShownExpiry(expiry).c_str());
-      std::fflush(stdout);
-    }
   }
-  if (copy) {
-    StationEnv after(Env::Default(), station, c.at, false);
-    const DayView day = ReadDayView(after, ReadSettingsView(after).values);
-    j["rehearsal"]["tables_after"] = TablesJson(day);
-    if (!c.json) {
-      std::printf("The copy's tables after the rehearsal:\n");
-      PrintTablesText(day);
-      std::printf(o.keep_copy ? "The copy is kept: %s\n"
-                              : "The copy is removed.\n",
-                  copy->station().c_str());
-    }
-  }
+  if (copy) ShowCopyAfter(o, c, station, j);
   if (c.json) PrintJson(j);
   return status;
 }
