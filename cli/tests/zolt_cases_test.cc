@@ -127,6 +127,68 @@ std::vector<std::string> Args(const test::Station& s, const std::string& text,
   return args;
 }
 
+// "json POINTER = VALUE": stdout is JSON whose value at POINTER is VALUE.
+void CheckJson(const test::Station& s, const Run& run, const std::string& rest) {
+  const size_t eq = rest.find(" = ");
+  ASSERT_NE(eq, std::string::npos) << rest;
+  const auto doc = nlohmann::json::parse(run.out, nullptr, false);
+  ASSERT_FALSE(doc.is_discarded()) << "stdout is no JSON:\n" << run.out;
+  const nlohmann::json::json_pointer at(rest.substr(0, eq));
+  ASSERT_TRUE(doc.contains(at)) << rest.substr(0, eq) << " missing";
+  EXPECT_EQ(doc.at(at), nlohmann::json::parse(JsonValue(s, rest.substr(eq + 3))))
+      << rest.substr(0, eq);
+}
+
+// Makes a file of the station immutable; false where that is not allowed.
+bool Freeze(test::Station& s, const std::string& file, std::vector<std::string>* frozen_paths) {
+  s.Write();
+  const std::string path = HostPath(s.Path(file));
+  RunTool({"/usr/bin/chattr", "+i", path});
+  frozen_paths->push_back(path);
+  // Opening it to append writes nothing, and fails once it is immutable
+  // (under Wine the Unix program may still be running: wait for it).
+  for (int i = 0; i < 100; ++i) {
+    if (!std::ofstream(s.Path(file), std::ios::app).is_open()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+// The built library in the station folder, under its own name and (Linux)
+// the name a program loads it by.
+void PutLibrary(const test::Station& s) {
+  const fs::path built(g_library);
+  fs::copy_file(built, fs::path(s.folder()) / built.filename());
+  const std::string plain = "libOstrelZOLTDLL.so";
+  if (built.filename() != "OstrelZOLTDLL.dll" && built.filename() != plain) {
+    fs::create_symlink(built.filename(), fs::path(s.folder()) / plain);
+  }
+}
+
+// The directives that check the run; false for any other.
+bool CheckAfterRun(const test::Station& s, const Run& run, const std::string& verb,
+                   const std::string& rest) {
+  if (verb == "absent") {
+    EXPECT_FALSE(fs::exists(s.Path(rest))) << rest << " is left";
+  } else if (verb == "exit") {
+    EXPECT_EQ(run.exit, std::stoi(rest)) << run.out << run.err;
+  } else if (verb == "out") {
+    EXPECT_NE(run.out.find(s.Expand(rest)), std::string::npos)
+        << "stdout lacks \"" << rest << "\":\n" << run.out << run.err;
+  } else if (verb == "not-out") {
+    EXPECT_EQ(run.out.find(s.Expand(rest)), std::string::npos)
+        << "stdout has \"" << rest << "\":\n" << run.out;
+  } else if (verb == "err") {
+    EXPECT_NE(run.err.find(s.Expand(rest)), std::string::npos)
+        << "stderr lacks \"" << rest << "\":\n" << run.err;
+  } else if (verb == "json") {
+    CheckJson(s, run, rest);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void RunCase(const test::Case& c) {
   TempDir root;
   test::Station s(root.MakeDir("station"), root.MakeDir("station/data"));
@@ -166,53 +228,14 @@ void RunCase(const test::Case& c) {
       }
       clock_ahead = rest;
     } else if (verb == "immutable") {
-      s.Write();
-      const std::string path = HostPath(s.Path(rest));
-      RunTool({"/usr/bin/chattr", "+i", path});
-      immutable.push_back(path);
-      // Opening it to append writes nothing, and fails once it is immutable
-      // (under Wine the Unix program may still be running: wait for it).
-      bool frozen = false;
-      for (int i = 0; i < 100 && !frozen; ++i) {
-        frozen = !std::ofstream(s.Path(rest), std::ios::app).is_open();
-        if (!frozen) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-      if (!frozen) {
-        std::printf("[ SKIPPED ] %s: chattr +i is not allowed here\n",
-                    c.name.c_str());
+      if (!Freeze(s, rest, &immutable)) {
+        std::printf("[ SKIPPED ] %s: chattr +i is not allowed here\n", c.name.c_str());
         return;
       }
     } else if (verb == "library") {
-      // The built library in the station folder, under its own name and
-      // (Linux) the name a program loads it by.
-      const fs::path built(g_library);
-      fs::copy_file(built, fs::path(s.folder()) / built.filename());
-      const std::string plain = "libOstrelZOLTDLL.so";
-      if (built.filename() != "OstrelZOLTDLL.dll" && built.filename() != plain) {
-        fs::create_symlink(built.filename(), fs::path(s.folder()) / plain);
-      }
-    } else if (verb == "absent") {
-      EXPECT_FALSE(fs::exists(s.Path(rest))) << rest << " is left";
-    } else if (verb == "exit") {
-      EXPECT_EQ(run.exit, std::stoi(rest)) << run.out << run.err;
-    } else if (verb == "out") {
-      EXPECT_NE(run.out.find(s.Expand(rest)), std::string::npos)
-          << "stdout lacks \"" << rest << "\":\n" << run.out << run.err;
-    } else if (verb == "not-out") {
-      EXPECT_EQ(run.out.find(s.Expand(rest)), std::string::npos)
-          << "stdout has \"" << rest << "\":\n" << run.out;
-    } else if (verb == "err") {
-      EXPECT_NE(run.err.find(s.Expand(rest)), std::string::npos)
-          << "stderr lacks \"" << rest << "\":\n" << run.err;
-    } else if (verb == "json") {
-      const size_t eq = rest.find(" = ");
-      ASSERT_NE(eq, std::string::npos) << line;
-      const auto doc = nlohmann::json::parse(run.out, nullptr, false);
-      ASSERT_FALSE(doc.is_discarded()) << "stdout is no JSON:\n" << run.out;
-      const nlohmann::json::json_pointer at(rest.substr(0, eq));
-      ASSERT_TRUE(doc.contains(at)) << rest.substr(0, eq) << " missing";
-      EXPECT_EQ(doc.at(at), nlohmann::json::parse(JsonValue(s, rest.substr(eq + 3))))
-          << rest.substr(0, eq);
+      PutLibrary(s);
+    } else if (CheckAfterRun(s, run, verb, rest)) {
+      if (::testing::Test::HasFatalFailure()) return;
     } else if (verb == "unchanged") {
       check_unchanged = true;
     } else {
