@@ -8,7 +8,7 @@ find_program(ZOLT_HELP2MAN help2man REQUIRED)
 find_program(ZOLT_GZIP gzip REQUIRED)
 
 set(zolt_man_pages
-  "zolt|site tool of the Ostrel PIN system: inspect, check, verify, sell, simulate"
+  "zolt|site tool of the Ostrel PIN system: show, check, verify, sell, simulate"
   "status|what the PIN library would answer at a station, changing nothing"
   "tables|a picture of the day's PIN tables"
   "verify|which basket size and minute slot a PIN belongs to"

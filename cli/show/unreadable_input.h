@@ -1,6 +1,6 @@
 // Input that zolt cannot show as the library's files: a folder where the
 // settings file or a table file belongs, a binary or unreadable table
-// file. The inspecting commands still report what the library would do
+// file. The read-only commands still report what the library would do
 // with it, then name the first such file on stderr and exit with 2.
 #ifndef ZOLT_CLI_SHOW_UNREADABLE_INPUT_H_
 #define ZOLT_CLI_SHOW_UNREADABLE_INPUT_H_

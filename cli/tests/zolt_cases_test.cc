@@ -1,7 +1,7 @@
 // Runs zolt on prepared station folders, one case at a time, from the case
 // files in cases/ (the format is described in cases/README). Each case lays
 // out a station, may sell first, runs one command and checks its exit
-// status, its output and, for the inspecting commands, that no file of the
+// status, its output and, for the read-only commands, that no file of the
 // station changed (bytes and modification times). Wrong usage must give
 // exit status 2 with exactly one line on stderr.
 #include <gtest/gtest.h>

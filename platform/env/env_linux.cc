@@ -4,7 +4,7 @@
 //  - LinuxEnv: the Env methods (the lock is file_lock_linux.cc, the path
 //    helpers linux_paths.cc).
 // Windows marks a file read-only with an attribute that even an administrator
-// must respect; here a file (or folder) without any write bit plays that
+// must honour; here a file (or folder) without any write bit plays that
 // part, so that a read-only settings or table file, or data folder, behaves
 // alike when the station runs as root. No file of the data folder is ever
 // opened, written or removed through a symbolic link (O_NOFOLLOW, lstat).

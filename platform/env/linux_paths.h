@@ -44,7 +44,7 @@ void RememberErrno(int err);
 bool HeldElsewhere(int fd);
 
 // Windows marks a file or folder read-only with an attribute that even an
-// administrator must respect; here a file or folder without any write bit
+// administrator must honour; here a file or folder without any write bit
 // plays that part, so that stations running as root see what others see.
 bool HasNoWriteBits(const std::string& path);
 // Whether files may be made and removed in the folder that holds `path`.
