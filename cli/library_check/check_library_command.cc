@@ -253,8 +253,9 @@ nlohmann::ordered_json CheckHere(const std::string& file) {
   j["file"] = nullptr;
   j["version"] = nullptr;
   if (library) {
-    j["file"] = library->FilePath();
-    CheckVersion(library->FilePath(), &checks, &j);
+    const std::string path = library->FilePath();
+    j["file"] = path;
+    CheckVersion(path, &checks, &j);
     e = CheckBindings(*library, &checks);
   }
   j["answer"] = nullptr;
